@@ -1,0 +1,60 @@
+#include "tform1.h"
+
+#include "ui_tform1.h"
+
+namespace {
+
+void ReadForm1Description(QWidget *Window)
+{
+    Ui::TForm1().setupUi(Window);
+}
+
+} // namespace
+
+TForm1::TForm1(TComponent *Owner)
+    : TForm(Owner, ReadForm1Description,
+            {{"BitBtn1Click", [this](TObject *Sender) { BitBtn1Click(Sender); }},
+             {"BitBtn2Click", [this](TObject *Sender) { BitBtn2Click(Sender); }},
+             {"BitBtn3Click", [this](TObject *Sender) { BitBtn3Click(Sender); }}}),
+      Label1(Bind<TLabel>("Label1")), ComboBox1(Bind<TComboBox>("ComboBox1")),
+      BitBtn1(Bind<TBitBtn>("BitBtn1")), BitBtn2(Bind<TBitBtn>("BitBtn2")),
+      Edit1(Bind<TEdit>("Edit1")), Label2(Bind<TLabel>("Label2")), BitBtn3(Bind<TBitBtn>("BitBtn3")),
+      Memo1(Bind<TMemo>("Memo1")), Label3(Bind<TLabel>("Label3"))
+{
+}
+
+// Connect: open the named port and keep whatever the open returned; the
+// buttons change only after the user has seen the outcome.
+void TForm1::BitBtn1Click(TObject * /*Sender*/)
+{
+    const AnsiString name = ComboBox1->GetText();
+    PortHandle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (PortHandle != INVALID_HANDLE_VALUE) {
+        ShowMessage("Connect Success!");
+        BitBtn1->SetEnabled(false);
+        BitBtn2->SetEnabled(true);
+        BitBtn3->SetEnabled(true);
+    } else {
+        ShowMessage("Connect Fail!");
+        BitBtn1->SetEnabled(true);
+        BitBtn2->SetEnabled(false);
+        BitBtn3->SetEnabled(false);
+    }
+}
+
+// Disconnect: close the port. The closed value stays in PortHandle; both
+// controls that read it are disabled until the next Connect replaces it.
+void TForm1::BitBtn2Click(TObject * /*Sender*/)
+{
+    if (PortHandle == 0)
+        return;
+    CloseHandle(PortHandle);
+    ShowMessage("Disconnect!");
+    BitBtn1->SetEnabled(true);
+    BitBtn2->SetEnabled(false);
+    BitBtn3->SetEnabled(false);
+}
+
+void TForm1::BitBtn3Click(TObject * /*Sender*/)
+{
+}

@@ -1,0 +1,10 @@
+#include "ansistring.h"
+
+#include <utility>
+
+AnsiString AnsiString::Unrepresentable(std::string utf8)
+{
+    AnsiString text;
+    text.unrepresentable_ = std::move(utf8);
+    return text;
+}

@@ -1,0 +1,42 @@
+// Drives the main window through its real widgets, as a user would.
+#pragma once
+
+#include "tform1.h"
+
+#include <QString>
+
+class QAbstractButton;
+class QComboBox;
+class QLineEdit;
+
+struct ButtonStates {
+    bool connect;
+    bool disconnect;
+    bool send;
+    friend bool operator==(const ButtonStates &, const ButtonStates &) = default;
+};
+
+inline constexpr ButtonStates kInitial{true, true, false};
+inline constexpr ButtonStates kConnected{false, true, true};
+inline constexpr ButtonStates kNotConnected{true, false, false};
+
+char *toString(const ButtonStates &states); // for QCOMPARE
+
+class FormDriver {
+public:
+    explicit FormDriver(TForm1 &form) : form_(form) {}
+
+    ButtonStates States() const;
+    QComboBox *PortBox() const;
+    QLineEdit *TextBox() const;
+    QAbstractButton *Button(TBitBtn *button) const;
+
+    // Replaces the port box's text by typing.
+    void TypePort(const QString &name);
+    // Replaces the text box's text by typing.
+    void TypeText(const QString &text);
+    void Click(TBitBtn *button);
+
+private:
+    TForm1 &form_;
+};

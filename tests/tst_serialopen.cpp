@@ -1,0 +1,214 @@
+// Opening and closing ports on real pseudo-terminals.
+#include "platform/serial.h"
+#include "support/ptypair.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+HANDLE Open(const std::string &name)
+{
+    return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// Runs an open in a child process; true if it got the port.
+bool OpensInAnotherProcess(const std::string &name)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(Open(name) != INVALID_HANDLE_VALUE ? 0 : 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+class SerialOpen : public QObject {
+    Q_OBJECT
+
+private slots:
+    void openCloseReopen();
+    void openLeavesSettingsAlone();
+    void secondOpenerRefused();
+    void anotherProcessIsRefused();
+    void heldByAnotherProgram_data();
+    void heldByAnotherProgram();
+    void refusesNonTerminals_data();
+    void refusesNonTerminals();
+    void neverZeroNorStandardStream();
+    void unsupportedArguments();
+};
+
+void SerialOpen::openCloseReopen()
+{
+    PtyPair pty;
+    QVERIFY(pty.IsOpen());
+    const HANDLE first = Open(pty.SlavePath());
+    QVERIFY(first != INVALID_HANDLE_VALUE);
+    QVERIFY(first != nullptr);
+    QCOMPARE(CloseHandle(first), TRUE);
+    const HANDLE second = Open(pty.SlavePath());
+    QVERIFY(second != INVALID_HANDLE_VALUE);
+    QCOMPARE(CloseHandle(second), TRUE);
+}
+
+void SerialOpen::openLeavesSettingsAlone()
+{
+    PtyPair pty;
+    termios foreign = pty.Settings();
+    cfsetospeed(&foreign, B1200);
+    cfsetispeed(&foreign, B1200);
+    foreign.c_cflag |= CSTOPB | PARENB;
+    pty.SetSlaveSettings(foreign);
+    const termios before = pty.Settings();
+    const HANDLE port = Open(pty.SlavePath());
+    QVERIFY(port != INVALID_HANDLE_VALUE);
+    const termios after = pty.Settings();
+    QCOMPARE(after.c_cflag, before.c_cflag);
+    QCOMPARE(after.c_iflag, before.c_iflag);
+    QCOMPARE(after.c_oflag, before.c_oflag);
+    QCOMPARE(after.c_lflag, before.c_lflag);
+    QCOMPARE(cfgetospeed(&after), cfgetospeed(&before));
+    CloseHandle(port);
+}
+
+void SerialOpen::secondOpenerRefused()
+{
+    PtyPair pty;
+    const HANDLE held = Open(pty.SlavePath());
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    QCOMPARE(Open(pty.SlavePath()), INVALID_HANDLE_VALUE);
+    CloseHandle(held);
+    const HANDLE again = Open(pty.SlavePath());
+    QVERIFY(again != INVALID_HANDLE_VALUE);
+    CloseHandle(again);
+}
+
+void SerialOpen::anotherProcessIsRefused()
+{
+    PtyPair pty;
+    const HANDLE held = Open(pty.SlavePath());
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    QVERIFY(!OpensInAnotherProcess(pty.SlavePath()));
+    CloseHandle(held);
+    QVERIFY(OpensInAnotherProcess(pty.SlavePath()));
+}
+
+void SerialOpen::heldByAnotherProgram_data()
+{
+    QTest::addColumn<bool>("lock");
+    QTest::addColumn<bool>("exclusiveMode");
+    QTest::newRow("whole-file lock") << true << false;
+    QTest::newRow("exclusive mode") << false << true;
+}
+
+// Another program took the port its own way; we keep out, even as root.
+void SerialOpen::heldByAnotherProgram()
+{
+    QFETCH(bool, lock);
+    QFETCH(bool, exclusiveMode);
+    PtyPair pty;
+    const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(other >= 0);
+    if (lock)
+        QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
+    if (exclusiveMode)
+        QCOMPARE(::ioctl(other, TIOCEXCL), 0);
+    const int before = OpenDescriptorCount();
+    QCOMPARE(Open(pty.SlavePath()), INVALID_HANDLE_VALUE);
+    QCOMPARE(OpenDescriptorCount(), before);
+    ::close(other);
+}
+
+void SerialOpen::refusesNonTerminals_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("regular file") << "file";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("empty name") << "empty";
+    QTest::newRow("/dev/null") << "null";
+    QTest::newRow("/dev/ptmx") << "ptmx";
+    QTest::newRow("too long") << "long";
+}
+
+void SerialOpen::refusesNonTerminals()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const std::string base = dir.path().toStdString();
+    std::string name;
+    if (kind == "file") {
+        name = base + "/port";
+        const int fd = ::open(name.c_str(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(::write(fd, "x", 1) == 1);
+        ::close(fd);
+    } else if (kind == "directory") {
+        name = base;
+    } else if (kind == "fifo") {
+        name = base + "/fifo";
+        QCOMPARE(::mkfifo(name.c_str(), 0600), 0);
+    } else if (kind == "missing") {
+        name = base + "/none";
+    } else if (kind == "null") {
+        name = "/dev/null";
+    } else if (kind == "ptmx") {
+        name = "/dev/ptmx";
+    } else if (kind == "long") {
+        name = std::string(5000, 'x');
+    }
+    const int before = OpenDescriptorCount();
+    QCOMPARE(Open(name), INVALID_HANDLE_VALUE);
+    QCOMPARE(OpenDescriptorCount(), before);
+    if (kind == "file") {
+        struct stat info {};
+        QCOMPARE(::stat(name.c_str(), &info), 0);
+        QCOMPARE(info.st_size, off_t(1));
+    }
+}
+
+// With the standard descriptors free, the port still never lands on them.
+void SerialOpen::neverZeroNorStandardStream()
+{
+    PtyPair pty;
+    const int saved[3] = {::dup(0), ::dup(1), ::dup(2)};
+    ::close(0);
+    ::close(1);
+    ::close(2);
+    const HANDLE port = Open(pty.SlavePath());
+    const int descriptor = static_cast<int>(reinterpret_cast<std::intptr_t>(port));
+    for (int fd = 0; fd < 3; ++fd)
+        ::dup2(saved[fd], fd);
+    for (const int fd : saved)
+        ::close(fd);
+    QVERIFY(port != INVALID_HANDLE_VALUE);
+    QVERIFY(descriptor > 2);
+    CloseHandle(port);
+}
+
+void SerialOpen::unsupportedArguments()
+{
+    PtyPair pty;
+    const char *path = pty.SlavePath().c_str();
+    QCOMPARE(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 1, nullptr, OPEN_EXISTING, 0, nullptr),
+             INVALID_HANDLE_VALUE);
+    QCOMPARE(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, 2, 0, nullptr),
+             INVALID_HANDLE_VALUE);
+    QCOMPARE(CreateFileA(nullptr, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+             INVALID_HANDLE_VALUE);
+    QCOMPARE(CloseHandle(INVALID_HANDLE_VALUE), FALSE);
+    QCOMPARE(CloseHandle(nullptr), FALSE);
+}
+
+QTEST_APPLESS_MAIN(SerialOpen)
+#include "tst_serialopen.moc"

@@ -1,0 +1,42 @@
+// The entry point with the real main form: it runs until the form closes
+// and returns 0 without a word.
+#include "support/modalboxes.h"
+#include "winmain.h"
+#include "tform1.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void runsUntilTheFormCloses();
+
+private:
+    ProgramRuntime runtime_{"tst_shell"};
+};
+
+void ShellTest::runsUntilTheFormCloses()
+{
+    ModalBoxes boxes;
+    bool closedByTest = false;
+    bool iconShown = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (Form1 != nullptr && Form1->Window()->isVisible()) {
+            closedByTest = true;
+            iconShown = !Form1->Window()->windowIcon().isNull();
+            Form1->Window()->close();
+        }
+    });
+    closer.start(20);
+    QCOMPARE(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0);
+    QVERIFY(closedByTest);
+    QVERIFY(iconShown);
+    QCOMPARE(boxes.Texts(), QStringList());
+}
+
+QTEST_MAIN(ShellTest)
+#include "tst_shell.moc"

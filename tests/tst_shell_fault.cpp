@@ -1,0 +1,30 @@
+// The entry point when creating the main form fails with an exception that
+// is not an Exception: one box with an empty message, then 0.
+#include "support/modalboxes.h"
+#include "winmain.h"
+
+#include "platform/application.h"
+
+#include <QTest>
+
+class ShellFaultTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void foreignExceptionDuringCreation();
+
+private:
+    ProgramRuntime runtime_{"tst_shell_fault"};
+};
+
+void ShellFaultTest::foreignExceptionDuringCreation()
+{
+    ModalBoxes boxes;
+    QCOMPARE(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0);
+    QCOMPARE(boxes.Texts(), QStringList{QString()});
+    QCOMPARE(boxes.BoxesWithOtherButtons(), 0);
+    QVERIFY(Form1 == nullptr);
+}
+
+QTEST_MAIN(ShellFaultTest)
+#include "tst_shell_fault.moc"
