@@ -130,10 +130,8 @@ void FormTest::tabOrder_data()
 {
     QTest::addColumn<bool>("connected");
     QTest::addColumn<QStringList>("order");
-    QTest::newRow("initial") << false
-                             << QStringList{"BitBtn1", "BitBtn2", "Edit1", "Memo1", "ComboBox1"};
-    QTest::newRow("connected") << true
-                               << QStringList{"BitBtn2", "Edit1", "BitBtn3", "Memo1", "ComboBox1"};
+    QTest::newRow("initial") << false << QStringList{"BitBtn1", "BitBtn2", "Edit1", "Memo1", "ComboBox1"};
+    QTest::newRow("connected") << true << QStringList{"BitBtn2", "Edit1", "BitBtn3", "Memo1", "ComboBox1"};
 }
 
 void FormTest::tabOrder()
@@ -215,8 +213,8 @@ void FormTest::connectFails()
     HANDLE holder = INVALID_HANDLE_VALUE;
     if (name == "held") {
         name = QString::fromStdString(pty.SlavePath());
-        holder = CreateFileA(pty.SlavePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+        holder = CreateFileA(pty.SlavePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             0, nullptr);
         QVERIFY(holder != INVALID_HANDLE_VALUE);
     } else if (name == "file") {
         name = dir.filePath("port");
@@ -297,9 +295,9 @@ void FormTest::escapeDoesNothing()
 {
     ShowAndActivate();
     ModalBoxes boxes;
-    for (QWidget *widget : {static_cast<QWidget *>(ui_->PortBox()->lineEdit()),
-                            static_cast<QWidget *>(ui_->TextBox()),
-                            static_cast<QWidget *>(ui_->Button(form_->BitBtn2))}) {
+    for (QWidget *widget :
+         {static_cast<QWidget *>(ui_->PortBox()->lineEdit()), static_cast<QWidget *>(ui_->TextBox()),
+          static_cast<QWidget *>(ui_->Button(form_->BitBtn2))}) {
         widget->setFocus();
         QTest::keyClick(widget, Qt::Key_Escape);
     }

@@ -85,8 +85,8 @@ void PortNames::classify_data()
     QTest::newRow("pty master") << table << 128U << 3U << notTerminal;
     QTest::newRow("/dev/null") << table << 1U << 3U << notTerminal;
     QTest::newRow("empty table") << QByteArray() << 136U << 5U << unknown;
-    QTest::newRow("unreadable table") << QByteArray("garbage\nmore garbage here x y\n") << 136U << 5U
-                                      << unknown;
+    QTest::newRow("unreadable table")
+        << QByteArray("garbage\nmore garbage here x y\n") << 136U << 5U << unknown;
     QTest::newRow("malformed range") << QByteArray("x /dev/x 136 5-z serial\n") << 136U << 5U << unknown;
 }
 

@@ -1,8 +1,8 @@
 // The entry point with the real main form: it runs until the form closes
 // and returns 0 without a word.
 #include "support/modalboxes.h"
-#include "winmain.h"
 #include "tform1.h"
+#include "winmain.h"
 
 #include <QApplication>
 #include <QTest>

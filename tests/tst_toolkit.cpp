@@ -12,8 +12,7 @@
 namespace {
 
 // A form with one button whose description names `handler` for its click.
-template <const char *handler>
-void ReadButtonForm(QWidget *window)
+template <const char *handler> void ReadButtonForm(QWidget *window)
 {
     auto *button = new QPushButton(QStringLiteral("Go"), window);
     button->setObjectName(QStringLiteral("Button"));
@@ -29,8 +28,7 @@ public:
         : TForm(Owner, ReadButtonForm<kButtonClick>,
                 {{"ButtonClick", [this](TObject *Sender) { ButtonClick(Sender); }}}),
           Button(Bind<TBitBtn>("Button")), body_(std::move(body))
-    {
-    }
+    {}
     void ButtonClick(TObject * /*Sender*/)
     {
         ++clicks;
@@ -47,8 +45,7 @@ class UnboundForm : public TForm {
 public:
     explicit UnboundForm(TComponent *Owner)
         : TForm(Owner, ReadButtonForm<kMissingClick>, {}), Button(Bind<TBitBtn>("Button"))
-    {
-    }
+    {}
     TBitBtn *Button;
 };
 
@@ -126,16 +123,15 @@ void ToolkitTest::encode_data()
     QTest::newRow("space") << " " << QByteArray("UTF-8") << true << QByteArray(" ");
     QTest::newRow("chinese utf-8") << "中文" << QByteArray("UTF-8") << true
                                    << QByteArray("\xe4\xb8\xad\xe6\x96\x87");
-    QTest::newRow("chinese big5") << "中文" << QByteArray("BIG5") << true
-                                  << QByteArray("\xa4\xa4\xa4\xe5");
+    QTest::newRow("chinese big5") << "中文" << QByteArray("BIG5") << true << QByteArray("\xa4\xa4\xa4\xe5");
     QTest::newRow("mixed big5") << "a傳b" << QByteArray("BIG5") << true
-                                << QByteArray("a\xb6\xc7" "b");
+                                << QByteArray("a\xb6\xc7"
+                                              "b");
     QTest::newRow("simplified outside big5") << "们" << QByteArray("BIG5") << false << QByteArray();
     QTest::newRow("emoji outside big5") << "ok😀" << QByteArray("BIG5") << false << QByteArray();
     QTest::newRow("chinese in ascii") << "中" << QByteArray("ANSI_X3.4-1968") << false << QByteArray();
     QTest::newRow("nul") << QString(QChar(u'\0')) << QByteArray("UTF-8") << false << QByteArray();
-    QTest::newRow("lone surrogate") << QString(QChar(0xd800)) << QByteArray("UTF-8") << false
-                                    << QByteArray();
+    QTest::newRow("lone surrogate") << QString(QChar(0xd800)) << QByteArray("UTF-8") << false << QByteArray();
     QTest::newRow("unknown codeset") << "abc" << QByteArray("NO-SUCH-CODESET") << false << QByteArray();
 }
 

@@ -2,6 +2,8 @@
 
 #include "ui_tform1.h"
 
+#include <cstring>
+
 namespace {
 
 void ReadForm1Description(QWidget *Window)
@@ -17,18 +19,18 @@ TForm1::TForm1(TComponent *Owner)
              {"BitBtn2Click", [this](TObject *Sender) { BitBtn2Click(Sender); }},
              {"BitBtn3Click", [this](TObject *Sender) { BitBtn3Click(Sender); }}}),
       Label1(Bind<TLabel>("Label1")), ComboBox1(Bind<TComboBox>("ComboBox1")),
-      BitBtn1(Bind<TBitBtn>("BitBtn1")), BitBtn2(Bind<TBitBtn>("BitBtn2")),
-      Edit1(Bind<TEdit>("Edit1")), Label2(Bind<TLabel>("Label2")), BitBtn3(Bind<TBitBtn>("BitBtn3")),
-      Memo1(Bind<TMemo>("Memo1")), Label3(Bind<TLabel>("Label3"))
-{
-}
+      BitBtn1(Bind<TBitBtn>("BitBtn1")), BitBtn2(Bind<TBitBtn>("BitBtn2")), Edit1(Bind<TEdit>("Edit1")),
+      Label2(Bind<TLabel>("Label2")), BitBtn3(Bind<TBitBtn>("BitBtn3")), Memo1(Bind<TMemo>("Memo1")),
+      Label3(Bind<TLabel>("Label3"))
+{}
 
 // Connect: open the named port and keep whatever the open returned; the
 // buttons change only after the user has seen the outcome.
 void TForm1::BitBtn1Click(TObject * /*Sender*/)
 {
     const AnsiString name = ComboBox1->GetText();
-    PortHandle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    PortHandle =
+        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (PortHandle != INVALID_HANDLE_VALUE) {
         ShowMessage("Connect Success!");
         BitBtn1->SetEnabled(false);
@@ -55,6 +57,34 @@ void TForm1::BitBtn2Click(TObject * /*Sender*/)
     BitBtn3->SetEnabled(false);
 }
 
+// Send: the line settings are applied on every Send, never at Connect, so the
+// line is right whatever another program left on the port. The bytes go out
+// as they are: no terminator, line end or other framing. A text that did not
+// get out stays in the text box so that nothing typed is lost.
 void TForm1::BitBtn3Click(TObject * /*Sender*/)
 {
+    if (PortHandle == 0)
+        return;
+    const AnsiString text = Edit1->GetText();
+    if (text.IsEmpty())
+        return;
+    const DWORD count = static_cast<DWORD>(std::strlen(text.c_str()));
+
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = 4800;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+
+    Label3->SetText(text);
+    DWORD written = 0;
+    const bool sent = text.IsRepresentable() && SetCommState(PortHandle, &dcb)
+                      && WriteFile(PortHandle, text.c_str(), count, &written, nullptr) && written == count;
+    if (!sent) {
+        ShowMessage("Send Fail!");
+        return;
+    }
+    Edit1->SetText("");
 }

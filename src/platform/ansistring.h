@@ -7,7 +7,8 @@
 class AnsiString {
 public:
     AnsiString() = default;
-    AnsiString(const char *text) : narrow_(text != nullptr ? text : "") {} // NOLINT(google-explicit-constructor)
+    AnsiString(const char *text)
+        : narrow_(text != nullptr ? text : "") {} // NOLINT(google-explicit-constructor)
 
     // A text the narrow encoding cannot hold (a character outside the
     // codeset, or a NUL). It keeps the text, in UTF-8, so that it can be

@@ -30,8 +30,7 @@ QString Title()
 
 void ShowBox(QMessageBox::Icon icon, const AnsiString &text)
 {
-    QMessageBox box(icon, Title(), FromAnsiString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(icon, Title(), FromAnsiString(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -40,8 +39,7 @@ void ShowBox(QMessageBox::Icon icon, const AnsiString &text)
 
 TApplication::TApplication(std::string ProgramName)
     : TComponent(nullptr), programName_(std::move(ProgramName)), argv_{programName_.data(), nullptr}
-{
-}
+{}
 
 TApplication::~TApplication()
 {

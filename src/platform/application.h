@@ -21,8 +21,7 @@ public:
 
     // Creates a form owned by the application; the first form created is the
     // main form.
-    template <class Form>
-    void CreateForm(Form **Reference)
+    template <class Form> void CreateForm(Form **Reference)
     {
         auto *form = new Form(this);
         *Reference = form;

@@ -15,8 +15,7 @@
 
 namespace {
 
-template <class Widget>
-Widget *As(QWidget *widget)
+template <class Widget> Widget *As(QWidget *widget)
 {
     return static_cast<Widget *>(widget);
 }

@@ -7,8 +7,7 @@
 #include <QAbstractButton>
 #include <QVariant>
 
-TForm::TForm(TComponent *Owner, FormDescription Description,
-             std::initializer_list<::PublishedMethod> Methods)
+TForm::TForm(TComponent *Owner, FormDescription Description, std::initializer_list<::PublishedMethod> Methods)
     : TComponent(Owner), window_(std::make_unique<FormWindow>(this)), methods_(Methods)
 {
     Description(window_.get());

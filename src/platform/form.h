@@ -26,8 +26,7 @@ struct PublishedMethod {
 
 class TForm : public TComponent {
 public:
-    TForm(TComponent *Owner, FormDescription Description,
-          std::initializer_list<PublishedMethod> Methods);
+    TForm(TComponent *Owner, FormDescription Description, std::initializer_list<PublishedMethod> Methods);
     ~TForm() override;
 
     void Show();
@@ -37,8 +36,7 @@ public:
     QWidget *Window() const;
 
 protected:
-    template <class Control>
-    Control *Bind(const char *Name)
+    template <class Control> Control *Bind(const char *Name)
     {
         return new Control(this, FindControlWidget(Name, Control::WidgetClass));
     }

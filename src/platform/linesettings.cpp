@@ -6,22 +6,20 @@
 namespace {
 
 constexpr std::array<std::pair<unsigned long, speed_t>, 30> kSpeeds{{
-    {50, B50},           {75, B75},           {110, B110},         {134, B134},
-    {150, B150},         {200, B200},         {300, B300},         {600, B600},
-    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
-    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
-    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
-    {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
-    {3500000, B3500000}, {4000000, B4000000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
+    {200, B200},         {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
+    {2400, B2400},       {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
+    {57600, B57600},     {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
+    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
 }};
 
 constexpr std::array<tcflag_t, 4> kCharacterSizes{CS5, CS6, CS7, CS8};
 
-constexpr tcflag_t kInputProcessing = IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR
-                                      | IGNCR | ICRNL | IUCLC | IXON | IXANY | IXOFF | IMAXBEL;
-constexpr tcflag_t kLocalProcessing = ISIG | ICANON | XCASE | ECHO | ECHOE | ECHOK | ECHONL
-                                      | ECHOCTL | ECHOPRT | ECHOKE | IEXTEN;
+constexpr tcflag_t kInputProcessing = IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR
+                                      | ICRNL | IUCLC | IXON | IXANY | IXOFF | IMAXBEL;
+constexpr tcflag_t kLocalProcessing =
+    ISIG | ICANON | XCASE | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOPRT | ECHOKE | IEXTEN;
 constexpr tcflag_t kLineFlags = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CLOCAL | CREAD;
 
 std::optional<speed_t> SpeedFor(DWORD baudRate)
@@ -52,10 +50,9 @@ bool AsksForMissingFeature(const DCB &dcb)
 {
     const bool ctsHandshake = dcb.fOutxCtsFlow != 0;
     const bool rtsHandshake = dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
-    return dcb.fOutxDsrFlow != 0 || dcb.fDsrSensitivity != 0
-           || dcb.fDtrControl == DTR_CONTROL_HANDSHAKE || dcb.fDtrControl > DTR_CONTROL_HANDSHAKE
-           || dcb.fRtsControl == RTS_CONTROL_TOGGLE || ctsHandshake != rtsHandshake
-           || dcb.fErrorChar != 0 || dcb.fNull != 0 || dcb.fAbortOnError != 0
+    return dcb.fOutxDsrFlow != 0 || dcb.fDsrSensitivity != 0 || dcb.fDtrControl == DTR_CONTROL_HANDSHAKE
+           || dcb.fDtrControl > DTR_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE
+           || ctsHandshake != rtsHandshake || dcb.fErrorChar != 0 || dcb.fNull != 0 || dcb.fAbortOnError != 0
            || ((dcb.fOutX != 0 || dcb.fInX != 0) && dcb.XonChar == dcb.XoffChar);
 }
 
@@ -71,9 +68,9 @@ ModemLine LineFor(DWORD control, DWORD enable, DWORD handshake)
 std::optional<LineSettings> TranslateDcb(const DCB &dcb)
 {
     const auto speed = SpeedFor(dcb.BaudRate);
-    const bool valid = dcb.DCBlength == sizeof(DCB) && speed && dcb.ByteSize >= 5
-                       && dcb.ByteSize <= 8 && dcb.Parity <= SPACEPARITY
-                       && StopBitsAllowed(dcb.StopBits, dcb.ByteSize) && !AsksForMissingFeature(dcb);
+    const bool valid = dcb.DCBlength == sizeof(DCB) && speed && dcb.ByteSize >= 5 && dcb.ByteSize <= 8
+                       && dcb.Parity <= SPACEPARITY && StopBitsAllowed(dcb.StopBits, dcb.ByteSize)
+                       && !AsksForMissingFeature(dcb);
     if (!valid)
         return std::nullopt;
     return LineSettings{
@@ -98,15 +95,14 @@ namespace {
 
 tcflag_t InputFlags(const LineSettings &s)
 {
-    return (s.checkParity ? INPCK : 0U) | (s.xonXoffOutput ? IXON : 0U)
-           | (s.xonXoffInput ? IXOFF : 0U);
+    return (s.checkParity ? INPCK : 0U) | (s.xonXoffOutput ? IXON : 0U) | (s.xonXoffInput ? IXOFF : 0U);
 }
 
 tcflag_t LineFlags(const LineSettings &s)
 {
     return s.characterSize | (s.parity ? PARENB : 0U) | (s.oddParity ? PARODD : 0U)
-           | (s.stickParity ? CMSPAR : 0U) | (s.extraStopBit ? CSTOPB : 0U)
-           | (s.rtsCtsFlow ? CRTSCTS : 0U) | CLOCAL | CREAD;
+           | (s.stickParity ? CMSPAR : 0U) | (s.extraStopBit ? CSTOPB : 0U) | (s.rtsCtsFlow ? CRTSCTS : 0U)
+           | CLOCAL | CREAD;
 }
 
 } // namespace
@@ -127,9 +123,9 @@ void ApplyLineSettings(const LineSettings &settings, termios &tio)
 
 bool LineSettingsTook(const LineSettings &settings, const termios &tio)
 {
-    const bool flowCharsTook = (!settings.xonXoffOutput && !settings.xonXoffInput)
-                               || (tio.c_cc[VSTART] == settings.xonChar
-                                   && tio.c_cc[VSTOP] == settings.xoffChar);
+    const bool flowCharsTook =
+        (!settings.xonXoffOutput && !settings.xonXoffInput)
+        || (tio.c_cc[VSTART] == settings.xonChar && tio.c_cc[VSTOP] == settings.xoffChar);
     return cfgetispeed(&tio) == settings.speed && cfgetospeed(&tio) == settings.speed
            && (tio.c_cflag & kLineFlags) == LineFlags(settings)
            && (tio.c_iflag & kInputProcessing) == InputFlags(settings) && (tio.c_oflag & OPOST) == 0

@@ -71,8 +71,7 @@ bool IsCharDevice(const std::string &path, dev_t &device)
 bool IsSameTerminal(int fd, dev_t device)
 {
     struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device
-           && ::isatty(fd) == 1;
+    return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device && ::isatty(fd) == 1;
 }
 
 bool HeldExclusivelyByAnother(int fd)
@@ -95,7 +94,8 @@ UniqueFd OpenTerminal(const std::string &path)
     dev_t device{};
     if (!IsCharDevice(path, device) || ClassifyCharDevice(device) == TtyVerdict::NotTerminal)
         return UniqueFd();
-    UniqueFd fd(RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
+    UniqueFd fd(
+        RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
     if (!fd.Valid() || !IsSameTerminal(fd.Get(), device))
         return UniqueFd();
     fd = fd.MovedAtOrAbove(kFirstPortDescriptor);
@@ -139,8 +139,8 @@ Clock::duration LineTime(int fd, std::size_t bytes)
         return Clock::duration::zero();
     const tcflag_t size = tio.c_cflag & CSIZE;
     const unsigned long dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
-    const unsigned long frameBits = 1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0)
-                                    + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
+    const unsigned long frameBits =
+        1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
     return std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(static_cast<double>(bytes * frameBits) / bitsPerSecond));
 }
@@ -191,10 +191,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 {
     // Only what a port open asks for is supported: read-write, exclusive,
     // existing, synchronous.
-    const bool supported = lpFileName != nullptr
-                           && dwDesiredAccess == (GENERIC_READ | GENERIC_WRITE) && dwShareMode == 0
-                           && lpSecurityAttributes == nullptr && dwCreationDisposition == OPEN_EXISTING
-                           && dwFlagsAndAttributes == 0 && hTemplateFile == nullptr;
+    const bool supported = lpFileName != nullptr && dwDesiredAccess == (GENERIC_READ | GENERIC_WRITE)
+                           && dwShareMode == 0 && lpSecurityAttributes == nullptr
+                           && dwCreationDisposition == OPEN_EXISTING && dwFlagsAndAttributes == 0
+                           && hTemplateFile == nullptr;
     const auto path = supported ? ResolvePortName(lpFileName) : std::nullopt;
     UniqueFd fd = path ? OpenTerminal(*path) : UniqueFd();
     return fd.Valid() ? HandleOf(fd.Release()) : INVALID_HANDLE_VALUE;
@@ -215,14 +215,14 @@ BOOL SetCommState(HANDLE hFile, LPDCB lpDCB)
     return applied ? TRUE : FALSE;
 }
 
-BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-               LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped)
+BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+               LPOVERLAPPED lpOverlapped)
 {
     const int fd = DescriptorOf(hFile);
-    const bool usable = fd >= 0 && lpOverlapped == nullptr
-                        && (lpBuffer != nullptr || nNumberOfBytesToWrite == 0);
-    const std::size_t written
-        = usable ? WriteAll(fd, static_cast<const char *>(lpBuffer), nNumberOfBytesToWrite) : 0;
+    const bool usable =
+        fd >= 0 && lpOverlapped == nullptr && (lpBuffer != nullptr || nNumberOfBytesToWrite == 0);
+    const std::size_t written =
+        usable ? WriteAll(fd, static_cast<const char *>(lpBuffer), nNumberOfBytesToWrite) : 0;
     if (lpNumberOfBytesWritten != nullptr)
         *lpNumberOfBytesWritten = static_cast<DWORD>(written);
     return usable && written == nNumberOfBytesToWrite ? TRUE : FALSE;

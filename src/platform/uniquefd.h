@@ -5,8 +5,7 @@
 #include <cerrno>
 #include <utility>
 
-template <typename Call>
-auto RetryOnInterrupt(Call call)
+template <typename Call> auto RetryOnInterrupt(Call call)
 {
     auto result = call();
     while (result == -1 && errno == EINTR)

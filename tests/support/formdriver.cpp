@@ -1,7 +1,9 @@
 #include "formdriver.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -32,19 +34,36 @@ QAbstractButton *FormDriver::Button(TBitBtn *button) const
     return static_cast<QAbstractButton *>(button->Widget());
 }
 
-void FormDriver::TypePort(const QString &name)
+namespace {
+
+// Clears the box and types the text: ASCII key by key, anything else as an
+// input method commits it.
+void Type(QWidget *box, QLineEdit *edit, const QString &text)
 {
-    QLineEdit *edit = PortBox()->lineEdit();
+    box->setFocus();
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, name);
+    for (const QChar character : text) {
+        if (character.unicode() > 0 && character.unicode() < 0x7f) {
+            QTest::keyClick(edit, character.toLatin1());
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(character);
+            QApplication::sendEvent(edit, &commit);
+        }
+    }
+}
+
+} // namespace
+
+void FormDriver::TypePort(const QString &name)
+{
+    Type(PortBox(), PortBox()->lineEdit(), name);
 }
 
 void FormDriver::TypeText(const QString &text)
 {
-    TextBox()->selectAll();
-    QTest::keyClick(TextBox(), Qt::Key_Delete);
-    QTest::keyClicks(TextBox(), text);
+    Type(TextBox(), TextBox(), text);
 }
 
 void FormDriver::Click(TBitBtn *button)

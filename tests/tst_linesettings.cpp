@@ -1,0 +1,273 @@
+// The line-settings record and the write, on pseudo-terminals.
+#include "platform/linesettings.h"
+#include "platform/serial.h"
+#include "support/portfd.h"
+#include "support/ptypair.h"
+
+#include <QTest>
+
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// The record Send builds: 4800 8N1, everything else zero.
+DCB SendRecord()
+{
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = 4800;
+    dcb.ByteSize = 8;
+    return dcb;
+}
+
+HANDLE Open(const PtyPair &pty)
+{
+    return CreateFileA(pty.SlavePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
+using Change = void (*)(DCB &);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+
+class LineSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void refused_data();
+    void refused();
+    void accepted_data();
+    void accepted();
+    void takesEffectOnDevice();
+    void partlyAppliedIsRefused();
+    void refusedRecordLeavesLineAlone();
+    void writesEverythingThroughPartialWrites();
+    void writeFailsWhenDeviceGone();
+    void writeGivesUpOnStall();
+    void badHandles();
+};
+
+void LineSettingsTest::refused_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::newRow("length 0") << Change([](DCB &d) { d.DCBlength = 0; });
+    QTest::newRow("length 27") << Change([](DCB &d) { d.DCBlength = 27; });
+    QTest::newRow("4 data bits") << Change([](DCB &d) { d.ByteSize = 4; });
+    QTest::newRow("9 data bits") << Change([](DCB &d) { d.ByteSize = 9; });
+    QTest::newRow("parity code 5") << Change([](DCB &d) { d.Parity = 5; });
+    QTest::newRow("stop-bit code 3") << Change([](DCB &d) { d.StopBits = 3; });
+    QTest::newRow("1.5 stop bits with 8 data bits") << Change([](DCB &d) { d.StopBits = ONE5STOPBITS; });
+    QTest::newRow("2 stop bits with 5 data bits") << Change([](DCB &d) {
+        d.ByteSize = 5;
+        d.StopBits = TWOSTOPBITS;
+    });
+    QTest::newRow("speed 0") << Change([](DCB &d) { d.BaudRate = 0; });
+    QTest::newRow("speed 14400") << Change([](DCB &d) { d.BaudRate = 14400; });
+    QTest::newRow("DSR flow") << Change([](DCB &d) { d.fOutxDsrFlow = 1; });
+    QTest::newRow("DSR sensitivity") << Change([](DCB &d) { d.fDsrSensitivity = 1; });
+    QTest::newRow("DTR handshake") << Change([](DCB &d) { d.fDtrControl = DTR_CONTROL_HANDSHAKE; });
+    QTest::newRow("RTS toggle") << Change([](DCB &d) { d.fRtsControl = RTS_CONTROL_TOGGLE; });
+    QTest::newRow("CTS flow alone") << Change([](DCB &d) { d.fOutxCtsFlow = 1; });
+    QTest::newRow("RTS handshake alone") << Change([](DCB &d) { d.fRtsControl = RTS_CONTROL_HANDSHAKE; });
+    QTest::newRow("error replacement") << Change([](DCB &d) { d.fErrorChar = 1; });
+    QTest::newRow("NUL discarding") << Change([](DCB &d) { d.fNull = 1; });
+    QTest::newRow("abort on error") << Change([](DCB &d) { d.fAbortOnError = 1; });
+    QTest::newRow("XON equals XOFF") << Change([](DCB &d) { d.fOutX = 1; });
+}
+
+void LineSettingsTest::refused()
+{
+    QFETCH(Change, change);
+    DCB dcb = SendRecord();
+    change(dcb);
+    QVERIFY(!TranslateDcb(dcb).has_value());
+}
+
+void LineSettingsTest::accepted_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<speed_t>("speed");
+    QTest::addColumn<tcflag_t>("cflag"); // of CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS
+    QTest::addColumn<tcflag_t>("iflag"); // of IXON | IXOFF | INPCK
+    QTest::newRow("send record") << Change([](DCB &) {}) << speed_t(B4800) << tcflag_t(CS8) << tcflag_t(0);
+    QTest::newRow("9600 7E2 checked") << Change([](DCB &d) {
+        d.BaudRate = 9600;
+        d.ByteSize = 7;
+        d.Parity = EVENPARITY;
+        d.StopBits = TWOSTOPBITS;
+        d.fParity = 1;
+    }) << speed_t(B9600) << tcflag_t(CS7 | PARENB | CSTOPB)
+                                      << tcflag_t(INPCK);
+    QTest::newRow("mark parity") << Change([](DCB &d) { d.Parity = MARKPARITY; }) << speed_t(B4800)
+                                 << tcflag_t(CS8 | PARENB | PARODD | CMSPAR) << tcflag_t(0);
+    QTest::newRow("5 bits, 1.5 stop bits") << Change([](DCB &d) {
+        d.ByteSize = 5;
+        d.StopBits = ONE5STOPBITS;
+    }) << speed_t(B4800) << tcflag_t(CS5 | CSTOPB)
+                                           << tcflag_t(0);
+    QTest::newRow("hardware flow") << Change([](DCB &d) {
+        d.BaudRate = 115200;
+        d.fOutxCtsFlow = 1;
+        d.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    }) << speed_t(B115200) << tcflag_t(CS8 | CRTSCTS)
+                                   << tcflag_t(0);
+    QTest::newRow("software flow") << Change([](DCB &d) {
+        d.fOutX = 1;
+        d.fInX = 1;
+        d.XonChar = 0x11;
+        d.XoffChar = 0x13;
+    }) << speed_t(B4800) << tcflag_t(CS8)
+                                   << tcflag_t(IXON | IXOFF);
+}
+
+// Each record turns into these termios flags, whatever the line had before.
+void LineSettingsTest::accepted()
+{
+    QFETCH(Change, change);
+    QFETCH(speed_t, speed);
+    QFETCH(tcflag_t, cflag);
+    QFETCH(tcflag_t, iflag);
+    DCB dcb = SendRecord();
+    change(dcb);
+    const auto settings = TranslateDcb(dcb);
+    QVERIFY(settings.has_value());
+    termios tio{};
+    cfsetospeed(&tio, B1200);
+    tio.c_cflag = CS7 | PARENB | PARODD | CSTOPB | CRTSCTS | HUPCL;
+    tio.c_iflag = IXON | IXOFF | IXANY | ICRNL | ISTRIP | INPCK;
+    tio.c_oflag = OPOST | ONLCR;
+    tio.c_lflag = ICANON | ECHO | ISIG | IEXTEN;
+    ApplyLineSettings(*settings, tio);
+    QVERIFY(LineSettingsTook(*settings, tio));
+    QCOMPARE(cfgetospeed(&tio), speed);
+    QCOMPARE(cfgetispeed(&tio), speed);
+    QCOMPARE(tio.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS), cflag);
+    QCOMPARE(tio.c_cflag & (CLOCAL | CREAD | HUPCL), tcflag_t(CLOCAL | CREAD | HUPCL));
+    QCOMPARE(tio.c_iflag & (IXON | IXOFF | INPCK | IXANY | ICRNL | ISTRIP), iflag);
+    QCOMPARE(tio.c_oflag, tcflag_t(0));
+    QCOMPARE(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), tcflag_t(0));
+    if (iflag & IXON) {
+        QCOMPARE(tio.c_cc[VSTART], cc_t(0x11));
+        QCOMPARE(tio.c_cc[VSTOP], cc_t(0x13));
+    }
+}
+
+// On the device, read back at the far end. A pseudo-terminal keeps stop
+// bits and flow control but always runs 8 bits without parity.
+void LineSettingsTest::takesEffectOnDevice()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    QVERIFY(port != INVALID_HANDLE_VALUE);
+    DCB dcb = SendRecord();
+    dcb.BaudRate = 115200;
+    dcb.StopBits = TWOSTOPBITS;
+    dcb.fOutxCtsFlow = 1;
+    dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    QCOMPARE(SetCommState(port, &dcb), TRUE);
+    termios tio = pty.Settings();
+    QCOMPARE(cfgetospeed(&tio), speed_t(B115200));
+    QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8 | CSTOPB | CRTSCTS));
+    dcb = SendRecord();
+    QCOMPARE(SetCommState(port, &dcb), TRUE);
+    tio = pty.Settings();
+    QCOMPARE(cfgetospeed(&tio), speed_t(B4800));
+    QCOMPARE(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
+    QCOMPARE(tio.c_oflag & OPOST, tcflag_t(0));
+    CloseHandle(port);
+}
+
+// The device took only part of the record: that is a refusal.
+void LineSettingsTest::partlyAppliedIsRefused()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    DCB dcb = SendRecord();
+    dcb.ByteSize = 7;
+    dcb.Parity = EVENPARITY;
+    QCOMPARE(SetCommState(port, &dcb), FALSE);
+    CloseHandle(port);
+}
+
+void LineSettingsTest::refusedRecordLeavesLineAlone()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    const termios before = pty.Settings();
+    DCB dcb = SendRecord();
+    dcb.BaudRate = 14400;
+    QCOMPARE(SetCommState(port, &dcb), FALSE);
+    const termios after = pty.Settings();
+    QCOMPARE(after.c_cflag, before.c_cflag);
+    QCOMPARE(after.c_oflag, before.c_oflag);
+    QCOMPARE(cfgetospeed(&after), cfgetospeed(&before));
+    CloseHandle(port);
+}
+
+// Far more than the device buffers at once: the write goes on as the far end
+// reads, and every byte arrives once, in order.
+void LineSettingsTest::writesEverythingThroughPartialWrites()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    DCB dcb = SendRecord();
+    QCOMPARE(SetCommState(port, &dcb), TRUE);
+    std::vector<unsigned char> text(512 * 1024);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<unsigned char>(i * 7 + i / 251);
+    std::vector<unsigned char> received;
+    std::thread reader([&] { received = pty.Drain(text.size(), 2000); });
+    DWORD written = 0;
+    const BOOL result = WriteFile(port, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    reader.join();
+    QCOMPARE(result, TRUE);
+    QCOMPARE(written, DWORD(text.size()));
+    QVERIFY(received == text);
+    CloseHandle(port);
+}
+
+void LineSettingsTest::writeFailsWhenDeviceGone()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    pty.CloseMaster();
+    DWORD written = 99;
+    QCOMPARE(WriteFile(port, "abc", 3, &written, nullptr), FALSE);
+    QCOMPARE(written, DWORD(0));
+    CloseHandle(port);
+}
+
+void LineSettingsTest::writeGivesUpOnStall()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    DCB dcb = SendRecord();
+    QCOMPARE(SetCommState(port, &dcb), TRUE);
+    // Fill the device's buffers; the far end never reads.
+    const int fd = static_cast<int>(reinterpret_cast<std::intptr_t>(port));
+    QVERIFY(FillUntilFull(fd) > 0);
+    DWORD written = 99;
+    QCOMPARE(WriteFile(port, "abc", 3, &written, nullptr), FALSE);
+    QCOMPARE(written, DWORD(0));
+    CloseHandle(port);
+}
+
+void LineSettingsTest::badHandles()
+{
+    DCB dcb = SendRecord();
+    DWORD written = 0;
+    QCOMPARE(SetCommState(INVALID_HANDLE_VALUE, &dcb), FALSE);
+    QCOMPARE(SetCommState(nullptr, &dcb), FALSE);
+    QCOMPARE(WriteFile(INVALID_HANDLE_VALUE, "a", 1, &written, nullptr), FALSE);
+    PtyPair pty;
+    const HANDLE port = Open(pty);
+    QCOMPARE(SetCommState(port, nullptr), FALSE);
+    CloseHandle(port);
+}
+
+QTEST_APPLESS_MAIN(LineSettingsTest)
+#include "tst_linesettings.moc"
