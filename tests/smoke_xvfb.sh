@@ -11,7 +11,7 @@ done
 work=$(mktemp -d)
 trap 'kill "$app" "$xvfb" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 app=
-Xvfb -displayfd 3 -screen 0 800x600x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -noreset -screen 0 800x600x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }

@@ -216,7 +216,7 @@ void LineSettingsTest::writesEverythingThroughPartialWrites()
     const HANDLE port = Open(pty);
     DCB dcb = SendRecord();
     QCOMPARE(SetCommState(port, &dcb), TRUE);
-    std::vector<unsigned char> text(512 * 1024);
+    std::vector<unsigned char> text(std::size_t{512} * 1024);
     for (std::size_t i = 0; i < text.size(); ++i)
         text[i] = static_cast<unsigned char>(i * 7 + i / 251);
     std::vector<unsigned char> received;

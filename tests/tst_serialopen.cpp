@@ -46,6 +46,8 @@ private slots:
     void refusesNonTerminals();
     void neverZeroNorStandardStream();
     void unsupportedArguments();
+    void staleHandleRefused();
+    void exitGivesThePortBack();
 };
 
 void SerialOpen::openCloseReopen()
@@ -208,6 +210,48 @@ void SerialOpen::unsupportedArguments()
              INVALID_HANDLE_VALUE);
     QCOMPARE(CloseHandle(INVALID_HANDLE_VALUE), FALSE);
     QCOMPARE(CloseHandle(nullptr), FALSE);
+}
+
+// A closed handle stays refused even when its descriptor number comes back
+// for another file.
+void SerialOpen::staleHandleRefused()
+{
+    PtyPair pty;
+    const HANDLE port = Open(pty.SlavePath());
+    QVERIFY(port != INVALID_HANDLE_VALUE);
+    QCOMPARE(CloseHandle(port), TRUE);
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/reused";
+    const int reused = ::open(path.c_str(), O_CREAT | O_RDWR, 0600);
+    QCOMPARE(HANDLE(reinterpret_cast<void *>(static_cast<std::intptr_t>(reused))), port);
+    DWORD written = 0;
+    QCOMPARE(WriteFile(port, "x", 1, &written, nullptr), FALSE);
+    QCOMPARE(CloseHandle(port), FALSE);
+    struct stat info {};
+    QCOMPARE(::fstat(reused, &info), 0); // still open, still empty
+    QCOMPARE(info.st_size, off_t(0));
+    ::close(reused);
+}
+
+// A program that exits holding the port, without closing it, does not leave
+// it locked: the next opener gets in while the far end stays open.
+void SerialOpen::exitGivesThePortBack()
+{
+    PtyPair pty;
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::exit(Open(pty.SlavePath()) != INVALID_HANDLE_VALUE ? 0 : 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const int probe = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = -1;
+    QCOMPARE(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
+    ::close(probe);
+    QCOMPARE(exclusive, 0);
+    const HANDLE port = Open(pty.SlavePath());
+    QVERIFY(port != INVALID_HANDLE_VALUE);
+    CloseHandle(port);
 }
 
 QTEST_APPLESS_MAIN(SerialOpen)

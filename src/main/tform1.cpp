@@ -48,7 +48,7 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
 // controls that read it are disabled until the next Connect replaces it.
 void TForm1::BitBtn2Click(TObject * /*Sender*/)
 {
-    if (PortHandle == 0)
+    if (PortHandle == nullptr)
         return;
     CloseHandle(PortHandle);
     ShowMessage("Disconnect!");
@@ -63,12 +63,12 @@ void TForm1::BitBtn2Click(TObject * /*Sender*/)
 // get out stays in the text box so that nothing typed is lost.
 void TForm1::BitBtn3Click(TObject * /*Sender*/)
 {
-    if (PortHandle == 0)
+    if (PortHandle == nullptr)
         return;
     const AnsiString text = Edit1->GetText();
     if (text.IsEmpty())
         return;
-    const DWORD count = static_cast<DWORD>(std::strlen(text.c_str()));
+    const auto count = static_cast<DWORD>(std::strlen(text.c_str()));
 
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb);

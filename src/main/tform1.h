@@ -25,5 +25,5 @@ public: // published: bound by name from the form description
 
 private:
     // Zero until the first Connect; then whatever the last open returned.
-    HANDLE PortHandle = 0;
+    HANDLE PortHandle = nullptr;
 };

@@ -4,9 +4,11 @@
 
 #include "ansistring.h"
 
+#include <utility>
+
 class Exception {
 public:
-    explicit Exception(const AnsiString &Msg) : Message(Msg) {}
+    explicit Exception(AnsiString Msg) : Message(std::move(Msg)) {}
     Exception(const Exception &) = default;
     Exception &operator=(const Exception &) = default;
     virtual ~Exception() = default;

@@ -17,10 +17,12 @@
 // when our open got through (the kernel lets root past it), so it is given
 // back. Closing undoes both first, so that the next opener is not refused.
 //
-// A handle is the descriptor itself. Descriptors 0 to 2 are never used for a
-// port, so a handle is never zero and a stray write to standard output or
-// error can never reach the line.
+// A handle is the descriptor itself, and only the descriptors of ports this
+// layer opened and has not closed are accepted (openports.h). Descriptors 0
+// to 2 are never used for a port, so a handle is never zero and a stray write
+// to standard output or error can never reach the line.
 #include "linesettings.h"
+#include "openports.h"
 #include "portname.h"
 #include "serial.h"
 #include "ttydevice.h"
@@ -50,7 +52,8 @@ constexpr int kFirstPortDescriptor = 3;
 int DescriptorOf(HANDLE handle)
 {
     const auto value = reinterpret_cast<std::intptr_t>(handle);
-    return value >= kFirstPortDescriptor && value <= INT32_MAX ? static_cast<int>(value) : -1;
+    const bool plausible = value >= kFirstPortDescriptor && value <= INT32_MAX;
+    return plausible && OpenPorts::Contains(static_cast<int>(value)) ? static_cast<int>(value) : -1;
 }
 
 HANDLE HandleOf(int descriptor)
@@ -93,14 +96,14 @@ UniqueFd OpenTerminal(const std::string &path)
 {
     dev_t device{};
     if (!IsCharDevice(path, device) || ClassifyCharDevice(device) == TtyVerdict::NotTerminal)
-        return UniqueFd();
+        return {};
     UniqueFd fd(
         RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
     if (!fd.Valid() || !IsSameTerminal(fd.Get(), device))
-        return UniqueFd();
+        return {};
     fd = fd.MovedAtOrAbove(kFirstPortDescriptor);
     if (!fd.Valid() || HeldExclusivelyByAnother(fd.Get()) || !TakeExclusiveUse(fd.Get()))
-        return UniqueFd();
+        return {};
     return fd;
 }
 
@@ -141,8 +144,8 @@ Clock::duration LineTime(int fd, std::size_t bytes)
     const unsigned long dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
     const unsigned long frameBits =
         1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(static_cast<double>(bytes * frameBits) / bitsPerSecond));
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+        static_cast<double>(bytes * frameBits) / static_cast<double>(bitsPerSecond)));
 }
 
 // Waits until the device takes more bytes or the deadline passes.
@@ -197,7 +200,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                            && hTemplateFile == nullptr;
     const auto path = supported ? ResolvePortName(lpFileName) : std::nullopt;
     UniqueFd fd = path ? OpenTerminal(*path) : UniqueFd();
-    return fd.Valid() ? HandleOf(fd.Release()) : INVALID_HANDLE_VALUE;
+    if (!fd.Valid())
+        return INVALID_HANDLE_VALUE;
+    OpenPorts::Add(fd.Get());
+    return HandleOf(fd.Release());
 }
 
 BOOL SetCommState(HANDLE hFile, LPDCB lpDCB)
@@ -233,6 +239,7 @@ BOOL CloseHandle(HANDLE hObject)
     const int fd = DescriptorOf(hObject);
     if (fd < 0)
         return FALSE;
+    OpenPorts::Remove(fd);
     ::ioctl(fd, TIOCNXCL);
     RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
     // close() is not retried: on Linux the descriptor is gone even when it reports EINTR.

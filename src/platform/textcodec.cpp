@@ -46,7 +46,7 @@ public:
                 output.resize(output.size() * 2);
                 out = output.data() + used;
                 outLeft = output.size() - used;
-            } else if (result == static_cast<std::size_t>(-1) || result > 0) {
+            } else if (result != 0) {
                 return std::nullopt; // invalid input, or a character iconv would have replaced
             } else {
                 done = inLeft == 0;
@@ -103,7 +103,7 @@ QString DecodeText(const std::string &narrow, const char *codeset)
 AnsiString ToAnsiString(const QString &text)
 {
     if (const auto narrow = EncodeText(text, LocaleCodeset()))
-        return AnsiString(narrow->c_str());
+        return {narrow->c_str()};
     return AnsiString::Unrepresentable(text.toStdString());
 }
 

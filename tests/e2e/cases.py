@@ -1,0 +1,181 @@
+#!/usr/bin/python3
+"""End-to-end cases for comsend: the real binary, a virtual X server and
+pseudo-terminals. Run as: cases.py CASE /path/to/comsend (exit 77 = skipped).
+
+Where a case must show that something did not reach the line, it sends a
+known text afterwards and requires the far end to hold exactly that text:
+anything that had slipped out earlier would sit in front of it.
+"""
+
+import os
+import sys
+
+sys.dont_write_bytecode = True  # the driver lives in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import xsession  # noqa: E402
+from xsession import (TEXT_BOX, Comsend, Failure, Pty, check,  # noqa: E402
+                      descriptors_on, expect_bytes, holders)
+
+try:
+    import serial  # Debian's python3-serial
+except ImportError:
+    print("FAIL: pyserial is missing (Debian package python3-serial)")
+    sys.exit(1)
+
+
+def exclusive_open_refused(path):
+    """True when pyserial cannot take the port for itself."""
+    try:
+        serial.Serial(path, exclusive=True).close()
+    except serial.SerialException:
+        return True
+    return False
+
+
+def foreign_lock(x, program, workdir):
+    """Another program's lock keeps comsend out, and comsend's lock keeps
+    the other program out."""
+    pty = Pty()
+    try:
+        other = serial.Serial(pty.path, exclusive=True)
+        app = Comsend(x, program, workdir)
+        app.connect(pty.path)
+        check(not descriptors_on(app.pid, pty.path),
+              "comsend kept the port open while pyserial had it locked")
+        app.enter_text("zzz")
+
+        other.close()
+        app.connect(pty.path)
+        check(descriptors_on(app.pid, pty.path),
+              "comsend holds no descriptor on the port after pyserial let it go")
+        app.enter_text("abc")
+        expect_bytes(pty, b"abc", "the first Send after connecting")
+
+        check(exclusive_open_refused(pty.path),
+              "pyserial took the port exclusively while comsend held it")
+        check(descriptors_on(app.pid, pty.path), "comsend lost the port to pyserial's attempt")
+        app.check_running()
+    finally:
+        pty.close()
+
+
+def two_instances(x, program, workdir):
+    """Of two comsends racing for one port, exactly one gets it; the other
+    gets it once the first lets go."""
+    pty = Pty()
+    try:
+        first = Comsend(x, program, workdir, name="first")
+        second = Comsend(x, program, workdir, name="second")
+        # Both windows open at the same place; apart, neither window nor its
+        # message box can be under the pointer when the other is clicked.
+        x.xdotool("windowmove", "--sync", second.window, 500, 400)
+        for app in (first, second):
+            app.replace_text(xsession.PORT_BOX, pty.path)
+        first.click(xsession.CONNECT)
+        second.click(xsession.CONNECT)
+        first.dismiss_box("first Connect")
+        second.dismiss_box("second Connect")
+
+        held = {pid: fds for pid, fds in holders(pty.path).items()
+                if pid in (first.pid, second.pid)}
+        check(len(held) == 1, f"expected exactly one comsend on the port, found {held or 'none'}")
+        holder, waiting = (first, second) if first.pid in held else (second, first)
+
+        holder.enter_text("from the holder")
+        expect_bytes(pty, b"from the holder", f"{holder.name}'s Send")
+        waiting.enter_text("never")
+
+        holder.disconnect()
+        check(not descriptors_on(holder.pid, pty.path),
+              f"{holder.name} still holds the port after Disconnect")
+        waiting.connect(pty.path)
+        check(descriptors_on(waiting.pid, pty.path),
+              f"{waiting.name} could not Connect after {holder.name} disconnected")
+        waiting.enter_text("from the other")
+        expect_bytes(pty, b"from the other", f"{waiting.name}'s Send")
+        first.check_running()
+        second.check_running()
+    finally:
+        pty.close()
+
+
+def close_while_connected(x, program, workdir):
+    """Closing the window ends the program cleanly and lets the port go."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect(pty.path)
+        app.enter_text("bye")
+        expect_bytes(pty, b"bye", "the Send before closing")
+
+        code = app.close()
+        check(code == 0, f"comsend ended with {code} after its window was closed")
+        check(not holders(pty.path), f"the port is still open: {holders(pty.path)}")
+        check(not exclusive_open_refused(pty.path),
+              "pyserial cannot take the port after comsend has ended")
+    finally:
+        pty.close()
+
+
+def stdin_closed(x, program, workdir):
+    """Started without standard input, comsend still never puts the port on
+    a standard descriptor, and sends intact."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir, close_stdin=True)
+        app.connect(pty.path)
+        fds = descriptors_on(app.pid, pty.path)
+        check(fds, "comsend holds no descriptor on the port after Connect")
+        check(all(fd > 2 for fd in fds), f"the port is on a standard descriptor: {fds}")
+        text = "intact 中文 ~!@#$%^&*()_+"
+        app.enter_text(text)
+        expect_bytes(pty, text.encode("utf-8"), "the Send")
+        app.check_running()
+    finally:
+        pty.close()
+
+
+def text_kept(x, program, workdir):
+    """A text that could not go out stays in the box and goes out, untyped
+    again, once a working port is connected."""
+    gone = Pty()
+    fresh = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect(gone.path)
+        app.enter_text("first")
+        expect_bytes(gone, b"first", "the Send before the device vanished")
+
+        gone.vanish()
+        kept = "kept 保留 text"
+        app.enter_text(kept)
+        app.dismiss_box("Send Fail")
+        app.disconnect()
+
+        app.connect(fresh.path)
+        check(descriptors_on(app.pid, fresh.path),
+              "comsend could not Connect to a new port after Disconnect")
+        app.click(TEXT_BOX)
+        app.key("Return")
+        expect_bytes(fresh, kept.encode("utf-8"), "the kept text")
+        app.check_running()
+    finally:
+        gone.close()
+        fresh.close()
+
+
+CASES = {
+    "foreign_lock": foreign_lock,
+    "two_instances": two_instances,
+    "close_while_connected": close_while_connected,
+    "stdin_closed": stdin_closed,
+    "text_kept": text_kept,
+}
+
+if __name__ == "__main__":
+    try:
+        sys.exit(xsession.run(CASES, sys.argv[1:]))
+    except Failure as failure:
+        print(f"FAIL: {failure}")
+        sys.exit(1)
