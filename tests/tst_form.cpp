@@ -4,6 +4,7 @@
 #include "support/ptypair.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodQueryEvent>
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -37,14 +37,14 @@ private slots:
     void tabOrder();
     void portListNeverGrows();
     void connectAndDisconnect();
-    void connectFails_data();
-    void connectFails();
     void disconnectBeforeConnect();
     void enterOnFocusedButton();
     void enterWhileSendDisabled();
     void enterInMemoStartsNewLine();
     void escapeDoesNothing();
     void textBoxAsksForChinese();
+    void accessibleNames_data();
+    void accessibleNames();
 
 private:
     void ShowAndActivate();
@@ -194,49 +194,6 @@ void FormTest::connectAndDisconnect()
     QCOMPARE(boxes.BoxesWithOtherButtons(), 0);
 }
 
-void FormTest::connectFails_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("missing port number") << QStringLiteral("COM4096");
-    QTest::newRow("missing path") << QString::fromLatin1(kNoSuchPort);
-    QTest::newRow("held by another opener") << QStringLiteral("held");
-    QTest::newRow("regular file") << QStringLiteral("file");
-    QTest::newRow("surrounding spaces") << QStringLiteral(" pty ");
-}
-
-void FormTest::connectFails()
-{
-    QFETCH(QString, name);
-    PtyPair pty;
-    QTemporaryDir dir;
-    HANDLE holder = INVALID_HANDLE_VALUE;
-    if (name == "held") {
-        name = QString::fromStdString(pty.SlavePath());
-        holder = CreateFileA(pty.SlavePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             0, nullptr);
-        QVERIFY(holder != INVALID_HANDLE_VALUE);
-    } else if (name == "file") {
-        name = dir.filePath("port");
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    } else if (name == " pty ") {
-        name = " " + QString::fromStdString(pty.SlavePath()) + " ";
-    }
-    ShowAndActivate();
-    QList<ButtonStates> whileUp;
-    ModalBoxes boxes([&](const QMessageBox &) { whileUp << ui_->States(); });
-    ui_->TypePort(name);
-    ui_->Click(form_->BitBtn1);
-    QCOMPARE(boxes.Texts(), QStringList{"Connect Fail!"});
-    QCOMPARE(whileUp, QList<ButtonStates>{kInitial});
-    QCOMPARE(ui_->States(), kNotConnected);
-    if (QFileInfo(name).isFile())
-        QCOMPARE(QFileInfo(name).size(), qint64(0)); // never written to
-    if (holder != INVALID_HANDLE_VALUE)
-        CloseHandle(holder);
-}
-
 void FormTest::disconnectBeforeConnect()
 {
     ShowAndActivate();
@@ -314,6 +271,38 @@ void FormTest::textBoxAsksForChinese()
     QCOMPARE(query.value(Qt::ImPreferredLanguage).toString(), QStringLiteral("zh_TW"));
     QCOMPARE(query.value(Qt::ImEnabled).toBool(), true);
     QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("中文"));
+}
+
+void FormTest::accessibleNames_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::newRow("port box") << "ComboBox1" << QStringLiteral("選擇連接埠") << QAccessible::ComboBox;
+    QTest::newRow("text box") << "Edit1" << QStringLiteral("傳送的文字") << QAccessible::EditableText;
+    QTest::newRow("Connect") << "BitBtn1" << QStringLiteral("Connect") << QAccessible::Button;
+    QTest::newRow("Disconnect") << "BitBtn2" << QStringLiteral("Disconnect") << QAccessible::Button;
+    QTest::newRow("Send") << "BitBtn3" << QStringLiteral("Send") << QAccessible::Button;
+    QTest::newRow("memo") << "Memo1" << QStringLiteral("Memo") << QAccessible::EditableText;
+    QTest::newRow("last text sent") << "Label3" << QStringLiteral("Label3") << QAccessible::StaticText;
+}
+
+// What a screen reader announces for each control: its own name, or, where
+// the platform names a box by the label that labels it, that label's text.
+void FormTest::accessibleNames()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QAccessible::Role, role);
+    form_->Show();
+    QAccessibleInterface *accessible =
+        QAccessible::queryAccessibleInterface(form_->Window()->findChild<QWidget *>(control));
+    QVERIFY(accessible != nullptr);
+    QCOMPARE(accessible->role(), role);
+    QStringList names{accessible->text(QAccessible::Name)};
+    for (const auto &[label, relation] : accessible->relations(QAccessible::Label))
+        names << label->text(QAccessible::Name);
+    QVERIFY2(names.contains(name), qPrintable(names.join(", ")));
 }
 
 QTEST_MAIN(FormTest)
