@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFont>
 #include <QIcon>
+#include <QImageReader>
 #include <QMessageBox>
+#include <QPixmap>
 
 TApplication *Application = nullptr;
 
@@ -21,6 +23,19 @@ void SubstituteFonts()
                                 QStringLiteral("Noto Serif CJK TC"), QStringLiteral("AR PL New Sung")});
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+}
+
+// The icon is XPM, which Qt decodes itself. Handed to QIcon as a name without
+// a suffix, it would first have the MIME database loaded to find out what the
+// file is, which costs the start-up time and memory for nothing; and with
+// format detection left on, the reader would still try every image-format
+// plugin before its own XPM decoder.
+QIcon ReadXpmIcon(const QString &Path)
+{
+    QImageReader reader(Path, "xpm");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
 QString Title()
@@ -56,9 +71,13 @@ void TApplication::Initialize()
     if (QApplication::instance() == nullptr)
         toolkit_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setQuitOnLastWindowClosed(false);
+    // A steady caret: the window has nothing to do while it waits, so it
+    // wakes for nothing either.
+    QApplication::setCursorFlashTime(0);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.comsend.Comsend"));
     SubstituteFonts();
     if (QFile::exists(QStringLiteral(":/MAINICON")))
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/MAINICON")));
+        QApplication::setWindowIcon(ReadXpmIcon(QStringLiteral(":/MAINICON")));
 }
 
 void TApplication::Run()

@@ -1,6 +1,7 @@
 #include "controls.h"
 
 #include "application.h"
+#include "bitbtnglyphs.h"
 #include "form.h"
 #include "textcodec.h"
 
@@ -9,9 +10,9 @@
 #include <QInputMethodQueryEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
 
 namespace {
 
@@ -49,21 +50,15 @@ protected:
     }
 };
 
-// The stock glyph of a button kind. Styles without dialog glyphs for retry
-// and abort still have the circular arrow and the stop sign.
-QIcon GlyphOfKind(const QWidget *button, const QString &kind)
+// The stock glyph of a button kind.
+QIcon GlyphOfKind(const QString &kind)
 {
-    const QStyle *style = button->style();
-    const auto glyph = [style](QStyle::StandardPixmap wanted, QStyle::StandardPixmap fallback) {
-        const QIcon icon = style->standardIcon(wanted);
-        return icon.isNull() ? style->standardIcon(fallback) : icon;
-    };
     if (kind == QLatin1String("bkOK"))
-        return glyph(QStyle::SP_DialogOkButton, QStyle::SP_DialogApplyButton);
+        return QIcon(QPixmap(kGlyphOk));
     if (kind == QLatin1String("bkRetry"))
-        return glyph(QStyle::SP_DialogRetryButton, QStyle::SP_BrowserReload);
+        return QIcon(QPixmap(kGlyphRetry));
     if (kind == QLatin1String("bkAbort"))
-        return glyph(QStyle::SP_DialogAbortButton, QStyle::SP_BrowserStop);
+        return QIcon(QPixmap(kGlyphAbort));
     return {};
 }
 
@@ -149,7 +144,7 @@ TBitBtn::TBitBtn(TForm *Owner, QWidget *Widget)
 {
     auto *button = As<QPushButton>(widget_);
     const QString kind = button->property("Kind").toString();
-    button->setIcon(GlyphOfKind(button, kind));
+    button->setIcon(GlyphOfKind(kind));
     if (kind == QLatin1String("bkOK"))
         Owner->SetDefaultButton(this);
     QObject::connect(button, &QAbstractButton::clicked, button, [this] { Click(); });

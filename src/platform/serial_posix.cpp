@@ -131,8 +131,8 @@ bool SetModemLines(int fd, const LineSettings &settings)
     return apply(TIOCMBIC, lower) && apply(TIOCMBIS, raise);
 }
 
-// How long the line needs to carry this many bytes at its current settings.
-Clock::duration LineTime(int fd, std::size_t bytes)
+// How long the line needs to carry one byte at its current settings.
+Clock::duration ByteTime(int fd)
 {
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
@@ -142,10 +142,10 @@ Clock::duration LineTime(int fd, std::size_t bytes)
         return Clock::duration::zero();
     const tcflag_t size = tio.c_cflag & CSIZE;
     const unsigned long dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
-    const unsigned long frameBits =
-        1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
+    const unsigned long frameBits = 1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0)
+                                    + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-        static_cast<double>(bytes * frameBits) / static_cast<double>(bitsPerSecond)));
+        static_cast<double>(frameBits) / static_cast<double>(bitsPerSecond)));
 }
 
 // Waits until the device takes more bytes or the deadline passes.
@@ -168,12 +168,16 @@ bool WaitUntilWritable(int fd, Clock::time_point deadline)
 std::size_t WriteAll(int fd, const char *bytes, std::size_t count)
 {
     std::size_t written = 0;
-    auto deadline = Clock::now() + LineTime(fd, count) + kStallMargin;
+    const Clock::duration byteTime = ByteTime(fd);
+    const auto deadlineFor = [&](std::size_t left) {
+        return Clock::now() + byteTime * static_cast<Clock::rep>(left) + kStallMargin;
+    };
+    auto deadline = deadlineFor(count);
     while (written < count) {
         const ssize_t result = ::write(fd, bytes + written, count - written);
         if (result > 0) {
             written += static_cast<std::size_t>(result);
-            deadline = Clock::now() + LineTime(fd, count - written) + kStallMargin;
+            deadline = deadlineFor(count - written);
         } else if (result < 0 && errno == EINTR) {
             continue;
         } else if (result < 0 && errno == EAGAIN) {

@@ -13,9 +13,11 @@ import sys
 sys.dont_write_bytecode = True  # the driver lives in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import comsend  # noqa: E402
 import xsession  # noqa: E402
-from xsession import (TEXT_BOX, Comsend, Failure, Pty, check,  # noqa: E402
-                      descriptors_on, expect_bytes, holders)
+from comsend import TEXT_BOX, Comsend  # noqa: E402
+from processes import (Failure, Pty, check, descriptors_on,  # noqa: E402
+                       expect_bytes, holders)
 
 try:
     import serial  # Debian's python3-serial
@@ -71,9 +73,9 @@ def two_instances(x, program, workdir):
         # message box can be under the pointer when the other is clicked.
         x.xdotool("windowmove", "--sync", second.window, 500, 400)
         for app in (first, second):
-            app.replace_text(xsession.PORT_BOX, pty.path)
-        first.click(xsession.CONNECT)
-        second.click(xsession.CONNECT)
+            app.replace_text(comsend.PORT_BOX, pty.path)
+        first.click(comsend.CONNECT)
+        second.click(comsend.CONNECT)
         first.dismiss_box("first Connect")
         second.dismiss_box("second Connect")
 

@@ -1,17 +1,12 @@
-"""Drives the real comsend binary on a virtual X server, with pseudo-terminals
-standing in for serial ports.
+"""A private virtual X server for the driver, and the entry point that
+brings one up around each case and takes everything down after it.
 
-There is no window manager on the virtual server, so nothing hands out
-keyboard focus or keeps a window on top: every interaction raises and focuses
-the window it is meant for first, and clicks at absolute screen positions
-worked out from where the window really is. Every process started here dies
-with the driver (PR_SET_PDEATHSIG) and is killed on the way out as well, so
-that a driver that is itself killed on a timeout leaves nothing behind.
+xdotool does nearly all the talking to the server; the rest goes straight
+through Xlib, for what xdotool has no command for.
 """
 
 import ctypes
 import ctypes.util
-import errno
 import os
 import select
 import shutil
@@ -21,110 +16,11 @@ import sys
 import tempfile
 import time
 
+from processes import (BOX_TIMEOUT, POLL_INTERVAL, WINDOW_TIMEOUT, Failure, check,
+                       die_with_driver, start, stop_all)
+
 SKIPPED = 77
 
-# Generous bounds: a loaded machine may be slow, but never this slow.
-WINDOW_TIMEOUT = 20.0
-BOX_TIMEOUT = 10.0
-BYTES_TIMEOUT = 10.0
-POLL_INTERVAL = 0.05
-
-MAIN_TITLE = "Form1"
-BOX_TITLE = "comsend"
-
-# Client-area positions of the controls, as the form lays them out.
-PORT_BOX = (16, 48, 145, 21)
-CONNECT = (176, 48, 97, 25)
-DISCONNECT = (272, 48, 97, 25)
-TEXT_BOX = (16, 112, 273, 21)
-
-
-class Failure(Exception):
-    """A behaviour the test expected did not happen."""
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def wait_for(probe, timeout, what):
-    """Polls probe() until it returns something true, and returns that."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise Failure(f"timed out after {timeout:.0f}s waiting for {what}")
-        time.sleep(POLL_INTERVAL)
-
-
-# ---------------------------------------------------------------- processes
-
-_libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
-_PR_SET_PDEATHSIG = 1
-_started = []
-
-
-def _die_with_driver():
-    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL, 0, 0, 0)
-
-
-def _die_with_driver_stdin_closed():
-    _die_with_driver()
-    os.close(0)
-
-
-def start(argv, close_stdin=False, **kwargs):
-    """Starts a child that is killed when the driver ends, however it ends."""
-    preexec = _die_with_driver_stdin_closed if close_stdin else _die_with_driver
-    process = subprocess.Popen(argv, preexec_fn=preexec, **kwargs)
-    _started.append(process)
-    return process
-
-
-def stop_all():
-    # SIGTERM first, so that Xvfb removes its socket and lock file.
-    for process in reversed(_started):
-        if process.poll() is None:
-            process.terminate()
-    for process in reversed(_started):
-        try:
-            process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
-    _started.clear()
-
-
-def holders(path):
-    """Maps every other process with a descriptor on path to those descriptors."""
-    found = {}
-    me = os.getpid()
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit() or int(entry) == me:
-            continue
-        fd_dir = f"/proc/{entry}/fd"
-        try:
-            names = os.listdir(fd_dir)
-        except OSError:
-            continue
-        for name in names:
-            try:
-                target = os.readlink(f"{fd_dir}/{name}")
-            except OSError:
-                continue
-            if target == path:
-                found.setdefault(int(entry), []).append(int(name))
-    return found
-
-
-def descriptors_on(pid, path):
-    return holders(path).get(pid, [])
-
-
-# ---------------------------------------------------------------- X server
 
 def require_tools():
     missing = [tool for tool in ("Xvfb", "xdotool") if shutil.which(tool) is None]
@@ -171,7 +67,7 @@ class XServer:
         try:
             result = subprocess.run(["xdotool", *map(str, args)], env=self.env,
                                     stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                                    timeout=BOX_TIMEOUT, preexec_fn=_die_with_driver)
+                                    timeout=BOX_TIMEOUT, preexec_fn=die_with_driver)
         except subprocess.TimeoutExpired as expired:
             raise Failure(f"xdotool {' '.join(map(str, args))} did not finish") from expired
         return result.stdout
@@ -284,163 +180,6 @@ class _Xlib:
             self.provided.add(character)
         self.lib.XSync(self.display, 0)
 
-
-# ---------------------------------------------------------------- comsend
-
-class Comsend:
-    """One running comsend and the controls of its window."""
-
-    def __init__(self, xserver, program, workdir, close_stdin=False, name="comsend"):
-        self.x = xserver
-        self.name = name
-        self.log_path = os.path.join(workdir, f"{name}.log")
-        self.log = open(self.log_path, "wb")
-        self.process = start([program], close_stdin=close_stdin, env=xserver.env,
-                             stdout=self.log, stderr=self.log,
-                             **({} if close_stdin else {"stdin": subprocess.DEVNULL}))
-        self.pid = self.process.pid
-        self.window = wait_for(self._main_window, WINDOW_TIMEOUT,
-                               f"{name}'s window titled {MAIN_TITLE}")
-
-    def _main_window(self):
-        check(self.process.poll() is None,
-              f"{self.name} ended early with {self.process.returncode}: {self.output()}")
-        found = self.x.windows(self.pid, MAIN_TITLE)
-        return found[0] if found else None
-
-    def output(self):
-        self.log.flush()
-        with open(self.log_path, "rb") as log:
-            return log.read().decode(errors="replace")
-
-    def alive(self):
-        return self.process.poll() is None
-
-    def check_running(self):
-        check(self.alive(), f"{self.name} ended with {self.process.returncode}: {self.output()}")
-
-    # -- windows and input
-
-    def activate(self):
-        self.x.xdotool("windowraise", self.window)
-        self.x.xdotool("windowfocus", "--sync", self.window)
-
-    def click(self, control):
-        """Clicks the middle of a control, given by its client rectangle."""
-        self.activate()
-        geometry = dict(line.split("=", 1) for line in
-                        self.x.xdotool("getwindowgeometry", "--shell", self.window).split())
-        left, top, width, height = control
-        # No --sync: it never returns when the pointer is already there.
-        self.x.xdotool("mousemove", int(geometry["X"]) + left + width // 2,
-                       int(geometry["Y"]) + top + height // 2, "click", 1)
-
-    def type(self, text):
-        self.x.provide_characters(text)
-        self.x.xdotool("type", "--delay", 20, text)
-
-    def key(self, *keys):
-        self.x.xdotool("key", *keys)
-
-    def replace_text(self, control, text):
-        self.click(control)
-        self.key("ctrl+a")
-        self.type(text)
-
-    # -- message boxes
-
-    def boxes(self):
-        return self.x.windows(self.pid, BOX_TITLE)
-
-    def wait_box(self, why):
-        self.check_running()
-        return wait_for(self.boxes, BOX_TIMEOUT, f"a box titled {BOX_TITLE} ({why})")[0]
-
-    def dismiss_box(self, why):
-        box = self.wait_box(why)
-        self.x.xdotool("windowfocus", "--sync", box)
-        self.key("Return")
-        wait_for(lambda: not self.boxes(), BOX_TIMEOUT, f"the {why} box to close")
-        self.check_running()
-
-    # -- the program's operations
-
-    def connect(self, port):
-        self.replace_text(PORT_BOX, port)
-        self.click(CONNECT)
-        self.dismiss_box("Connect")
-
-    def disconnect(self):
-        self.click(DISCONNECT)
-        self.dismiss_box("Disconnect")
-
-    def enter_text(self, text):
-        """Types text into the text box and presses Enter there."""
-        self.replace_text(TEXT_BOX, text)
-        self.key("Return")
-
-    def close(self):
-        self.x.close_window(self.window)
-        try:
-            return self.process.wait(timeout=WINDOW_TIMEOUT)
-        except subprocess.TimeoutExpired as expired:
-            raise Failure(f"{self.name} did not end after its window was closed") from expired
-
-
-# ---------------------------------------------------------------- ports
-
-class Pty:
-    """A pseudo-terminal pair: the slave is the port comsend opens, the
-    master is the far end of the line.
-
-    The driver keeps its own descriptor on the slave, so that the far end
-    never sees a hang-up between one opener and the next and bytes written
-    by one that has gone are still there to read.
-    """
-
-    def __init__(self):
-        self.master, self.slave = os.openpty()
-        self.path = os.ttyname(self.slave)
-        os.set_blocking(self.master, False)
-
-    def receive(self, count, timeout=BYTES_TIMEOUT):
-        """Reads from the far end until count bytes have arrived, plus
-        whatever came with them, so that anything sent beyond shows too."""
-        received = b""
-        deadline = time.monotonic() + timeout
-        while len(received) < count and time.monotonic() < deadline:
-            ready, _, _ = select.select([self.master], [], [], POLL_INTERVAL)
-            if ready:
-                received += self._read()
-        received += self._read()
-        return received
-
-    def _read(self):
-        try:
-            return os.read(self.master, 4096)
-        except BlockingIOError:
-            return b""
-        except OSError as error:
-            if error.errno == errno.EIO:
-                return b""
-            raise
-
-    def vanish(self):
-        """Closes both ends: the device node goes away for good."""
-        for fd in (self.master, self.slave):
-            if fd is not None:
-                os.close(fd)
-        self.master = self.slave = None
-
-    def close(self):
-        if self.master is not None:
-            self.vanish()
-
-
-def expect_bytes(pty, expected, what):
-    received = pty.receive(len(expected))
-    check(received == expected,
-          f"{what}: expected {expected.hex(' ')} at the far end, got {received.hex(' ') or 'nothing'}")
 
 
 # ---------------------------------------------------------------- running

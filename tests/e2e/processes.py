@@ -1,0 +1,166 @@
+"""The driver's side away from X: the children it starts, which processes
+hold a port open, and pseudo-terminals standing in for serial ports. The
+failure and waiting primitives live here too, because this is the module
+every other part of the driver already builds on.
+
+Every process started here dies with the driver (PR_SET_PDEATHSIG) and is
+killed on the way out as well, so that a driver that is itself killed on a
+timeout leaves nothing behind.
+"""
+
+import ctypes
+import ctypes.util
+import errno
+import os
+import select
+import signal
+import subprocess
+import time
+
+# Generous bounds: a loaded machine may be slow, but never this slow.
+WINDOW_TIMEOUT = 20.0
+BOX_TIMEOUT = 10.0
+BYTES_TIMEOUT = 10.0
+POLL_INTERVAL = 0.05
+
+
+class Failure(Exception):
+    """A behaviour the test expected did not happen."""
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(probe, timeout, what):
+    """Polls probe() until it returns something true, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise Failure(f"timed out after {timeout:.0f}s waiting for {what}")
+        time.sleep(POLL_INTERVAL)
+
+
+# ---------------------------------------------------------------- processes
+
+_libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
+_PR_SET_PDEATHSIG = 1
+_started = []
+
+
+def die_with_driver():
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL, 0, 0, 0)
+
+
+def _die_with_driver_stdin_closed():
+    die_with_driver()
+    os.close(0)
+
+
+def start(argv, close_stdin=False, **kwargs):
+    """Starts a child that is killed when the driver ends, however it ends."""
+    preexec = _die_with_driver_stdin_closed if close_stdin else die_with_driver
+    process = subprocess.Popen(argv, preexec_fn=preexec, **kwargs)
+    _started.append(process)
+    return process
+
+
+def stop_all():
+    # SIGTERM first, so that Xvfb removes its socket and lock file.
+    for process in reversed(_started):
+        if process.poll() is None:
+            process.terminate()
+    for process in reversed(_started):
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+    _started.clear()
+
+
+def holders(path):
+    """Maps every other process with a descriptor on path to those descriptors."""
+    found = {}
+    me = os.getpid()
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == me:
+            continue
+        fd_dir = f"/proc/{entry}/fd"
+        try:
+            names = os.listdir(fd_dir)
+        except OSError:
+            continue
+        for name in names:
+            try:
+                target = os.readlink(f"{fd_dir}/{name}")
+            except OSError:
+                continue
+            if target == path:
+                found.setdefault(int(entry), []).append(int(name))
+    return found
+
+
+def descriptors_on(pid, path):
+    return holders(path).get(pid, [])
+
+
+
+# ---------------------------------------------------------------- ports
+
+class Pty:
+    """A pseudo-terminal pair: the slave is the port comsend opens, the
+    master is the far end of the line.
+
+    The driver keeps its own descriptor on the slave, so that the far end
+    never sees a hang-up between one opener and the next and bytes written
+    by one that has gone are still there to read.
+    """
+
+    def __init__(self):
+        self.master, self.slave = os.openpty()
+        self.path = os.ttyname(self.slave)
+        os.set_blocking(self.master, False)
+
+    def receive(self, count, timeout=BYTES_TIMEOUT):
+        """Reads from the far end until count bytes have arrived, plus
+        whatever came with them, so that anything sent beyond shows too."""
+        received = b""
+        deadline = time.monotonic() + timeout
+        while len(received) < count and time.monotonic() < deadline:
+            ready, _, _ = select.select([self.master], [], [], POLL_INTERVAL)
+            if ready:
+                received += self._read()
+        received += self._read()
+        return received
+
+    def _read(self):
+        try:
+            return os.read(self.master, 4096)
+        except BlockingIOError:
+            return b""
+        except OSError as error:
+            if error.errno == errno.EIO:
+                return b""
+            raise
+
+    def vanish(self):
+        """Closes both ends: the device node goes away for good."""
+        for fd in (self.master, self.slave):
+            if fd is not None:
+                os.close(fd)
+        self.master = self.slave = None
+
+    def close(self):
+        if self.master is not None:
+            self.vanish()
+
+
+def expect_bytes(pty, expected, what):
+    received = pty.receive(len(expected))
+    check(received == expected,
+          f"{what}: expected {expected.hex(' ')} at the far end, got {received.hex(' ') or 'nothing'}")
