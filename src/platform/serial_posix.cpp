@@ -142,10 +142,10 @@ Clock::duration ByteTime(int fd)
         return Clock::duration::zero();
     const tcflag_t size = tio.c_cflag & CSIZE;
     const unsigned long dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
-    const unsigned long frameBits = 1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0)
-                                    + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-        static_cast<double>(frameBits) / static_cast<double>(bitsPerSecond)));
+    const unsigned long frameBits =
+        1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(frameBits) / static_cast<double>(bitsPerSecond)));
 }
 
 // Waits until the device takes more bytes or the deadline passes.
