@@ -4,23 +4,75 @@
 // image files whose reader loads every image-format plugin first.
 #pragma once
 
+// clang-format off: one line per row of pixels
 // NOLINTBEGIN: pixel data in the XPM format Qt reads directly
 static const char *const kGlyphOk[] = {
-    "16 16 3 1",        ". c None",         "d c #000000",      "g c #008000",      "................",
-    "................", "................", "..............g.", ".............gg.", "............ggg.",
-    "...........gggd.", "..g.......gggd..", "..gg.....gggd...", "..ggg...gggd....", "..dggg.gggd.....",
-    "...dgggggd......", "....dgggd.......", ".....dgd........", "......d.........", "................"};
+    "16 16 3 1",
+    ". c None",
+    "d c #000000",
+    "g c #008000",
+    "................",
+    "................",
+    "................",
+    "..............g.",
+    ".............gg.",
+    "............ggg.",
+    "...........gggd.",
+    "..g.......gggd..",
+    "..gg.....gggd...",
+    "..ggg...gggd....",
+    "..dggg.gggd.....",
+    "...dgggggd......",
+    "....dgggd.......",
+    ".....dgd........",
+    "......d.........",
+    "................"
+};
 
 static const char *const kGlyphRetry[] = {
-    "16 16 2 1",        ". c None",         "g c #008000",      "................", "................",
-    "......gggg......", "....gggggggg.g..", "...ggg....ggggg.", "..gg.......gggg.", "..gg......ggggg.",
-    ".gg.............", ".gg.............", ".gg...........gg", "..gg.........gg.", "..gg........ggg.",
-    "...ggg....ggg...", "....gggggggg....", "......gggg......", "................"};
+    "16 16 2 1",
+    ". c None",
+    "g c #008000",
+    "................",
+    "................",
+    "......gggg......",
+    "....gggggggg.g..",
+    "...ggg....ggggg.",
+    "..gg.......gggg.",
+    "..gg......ggggg.",
+    ".gg.............",
+    ".gg.............",
+    ".gg...........gg",
+    "..gg.........gg.",
+    "..gg........ggg.",
+    "...ggg....ggg...",
+    "....gggggggg....",
+    "......gggg......",
+    "................"
+};
 
 static const char *const kGlyphAbort[] = {
-    "16 16 4 1",        ". c None",         "m c #800000",      "r c #FF0000",      "w c #FFFFFF",
-    "................", ".......mm.......", "....mmmrrmmm....", "...mmrrrrrrmm...", "..mmwwrrrrwwmm..",
-    "..mrrwwrrwwrrm..", "..mrrrwwwwrrrm..", ".mrrrrrwwrrrrrm.", ".mrrrrwwwwrrrrm.", "..mrrwwrrwwrrm..",
-    "..mrwwrrrrwwrm..", "..mwwrrrrrrwwm..", "...mmrrrrrrmm...", "....mmmrrmmm....", ".......mm.......",
-    "................"};
+    "16 16 4 1",
+    ". c None",
+    "m c #800000",
+    "r c #FF0000",
+    "w c #FFFFFF",
+    "................",
+    ".......mm.......",
+    "....mmmrrmmm....",
+    "...mmrrrrrrmm...",
+    "..mmwwrrrrwwmm..",
+    "..mrrwwrrwwrrm..",
+    "..mrrrwwwwrrrm..",
+    ".mrrrrrwwrrrrrm.",
+    ".mrrrrwwwwrrrrm.",
+    "..mrrwwrrwwrrm..",
+    "..mrwwrrrrwwrm..",
+    "..mwwrrrrrrwwm..",
+    "...mmrrrrrrmm...",
+    "....mmmrrmmm....",
+    ".......mm.......",
+    "................"
+};
 // NOLINTEND
+// clang-format on
