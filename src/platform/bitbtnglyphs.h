@@ -4,7 +4,8 @@
 // image files whose reader loads every image-format plugin first.
 #pragma once
 
-// clang-format off: one line per row of pixels
+// One line per row of pixels:
+// clang-format off
 // NOLINTBEGIN: pixel data in the XPM format Qt reads directly
 static const char *const kGlyphOk[] = {
     "16 16 3 1",
