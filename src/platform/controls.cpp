@@ -54,11 +54,11 @@ protected:
 QIcon GlyphOfKind(const QString &kind)
 {
     if (kind == QLatin1String("bkOK"))
-        return QIcon(QPixmap(kGlyphOk));
+        return {QPixmap(kGlyphOk)};
     if (kind == QLatin1String("bkRetry"))
-        return QIcon(QPixmap(kGlyphRetry));
+        return {QPixmap(kGlyphRetry)};
     if (kind == QLatin1String("bkAbort"))
-        return QIcon(QPixmap(kGlyphAbort));
+        return {QPixmap(kGlyphAbort)};
     return {};
 }
 
