@@ -4,7 +4,6 @@
 #include "textcodec.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QImageReader>
@@ -76,8 +75,9 @@ void TApplication::Initialize()
     QApplication::setCursorFlashTime(0);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.comsend.Comsend"));
     SubstituteFonts();
-    if (QFile::exists(QStringLiteral(":/MAINICON")))
-        QApplication::setWindowIcon(ReadXpmIcon(QStringLiteral(":/MAINICON")));
+    // Programs built without the icon resource (the tests) keep Qt's default.
+    if (const QIcon icon = ReadXpmIcon(QStringLiteral(":/MAINICON")); !icon.isNull())
+        QApplication::setWindowIcon(icon);
 }
 
 void TApplication::Run()

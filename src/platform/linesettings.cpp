@@ -1,5 +1,6 @@
 #include "linesettings.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -139,4 +140,17 @@ unsigned long BitsPerSecond(speed_t speed)
             return bits;
     }
     return 0;
+}
+
+double SecondsPerCharacter(const termios &tio)
+{
+    const unsigned long bitsPerSecond = BitsPerSecond(cfgetospeed(&tio));
+    if (bitsPerSecond == 0)
+        return 0;
+    // CSIZE holds one of the four sizes, which run from 5 data bits up.
+    const auto size = std::find(kCharacterSizes.begin(), kCharacterSizes.end(), tio.c_cflag & CSIZE);
+    const unsigned long dataBits = 5 + static_cast<unsigned long>(size - kCharacterSizes.begin());
+    const unsigned long frameBits =
+        1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
+    return static_cast<double>(frameBits) / static_cast<double>(bitsPerSecond);
 }

@@ -6,28 +6,25 @@
 
 namespace {
 
-// Single-threaded like everything else that touches a port.
-class Registry {
-public:
+// Single-threaded like everything else that touches a port. Its destructor
+// runs at exit.
+struct Registry {
+    std::vector<int> fds;
+
     Registry() = default;
     Registry(const Registry &) = delete;
     Registry &operator=(const Registry &) = delete;
     ~Registry()
     {
-        for (const int fd : fds_)
+        for (const int fd : fds)
             ::ioctl(fd, TIOCNXCL);
     }
-
-    std::vector<int> &Fds() { return fds_; }
-
-private:
-    std::vector<int> fds_;
 };
 
 std::vector<int> &Fds()
 {
     static Registry registry;
-    return registry.Fds();
+    return registry.fds;
 }
 
 } // namespace

@@ -137,15 +137,8 @@ Clock::duration ByteTime(int fd)
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
         return Clock::duration::zero();
-    const unsigned long bitsPerSecond = BitsPerSecond(cfgetospeed(&tio));
-    if (bitsPerSecond == 0)
-        return Clock::duration::zero();
-    const tcflag_t size = tio.c_cflag & CSIZE;
-    const unsigned long dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
-    const unsigned long frameBits =
-        1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
     return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(static_cast<double>(frameBits) / static_cast<double>(bitsPerSecond)));
+        std::chrono::duration<double>(SecondsPerCharacter(tio)));
 }
 
 // Waits until the device takes more bytes or the deadline passes.
