@@ -4,6 +4,7 @@
 #include "textcodec.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QImageReader>
@@ -76,8 +77,8 @@ void TApplication::Initialize()
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.comsend.Comsend"));
     SubstituteFonts();
     // Programs built without the icon resource (the tests) keep Qt's default.
-    if (const QIcon icon = ReadXpmIcon(QStringLiteral(":/MAINICON")); !icon.isNull())
-        QApplication::setWindowIcon(icon);
+    if (QFile::exists(QStringLiteral(":/MAINICON")))
+        QApplication::setWindowIcon(ReadXpmIcon(QStringLiteral(":/MAINICON")));
 }
 
 void TApplication::Run()
