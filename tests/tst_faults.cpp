@@ -3,6 +3,7 @@
 // leak a descriptor or lose the typed text.
 #include "support/formdriver.h"
 #include "support/modalboxes.h"
+#include "support/portfd.h"
 #include "support/ptypair.h"
 
 #include <QComboBox>
@@ -115,8 +116,7 @@ void FaultTest::connectFails()
         break;
     }
     case Name::Held:
-        holder = CreateFileA(pty.SlavePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             0, nullptr);
+        holder = OpenPort(pty.SlavePath());
         QVERIFY(holder != INVALID_HANDLE_VALUE);
         name = slave;
         break;

@@ -22,12 +22,6 @@ DCB SendRecord()
     return dcb;
 }
 
-HANDLE Open(const PtyPair &pty)
-{
-    return CreateFileA(pty.SlavePath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                       nullptr);
-}
-
 using Change = void (*)(DCB &);
 
 } // namespace
@@ -161,7 +155,7 @@ void LineSettingsTest::accepted()
 void LineSettingsTest::takesEffectOnDevice()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     QVERIFY(port != INVALID_HANDLE_VALUE);
     DCB dcb = SendRecord();
     dcb.BaudRate = 115200;
@@ -185,7 +179,7 @@ void LineSettingsTest::takesEffectOnDevice()
 void LineSettingsTest::partlyAppliedIsRefused()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     DCB dcb = SendRecord();
     dcb.ByteSize = 7;
     dcb.Parity = EVENPARITY;
@@ -196,7 +190,7 @@ void LineSettingsTest::partlyAppliedIsRefused()
 void LineSettingsTest::refusedRecordLeavesLineAlone()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     const termios before = pty.Settings();
     DCB dcb = SendRecord();
     dcb.BaudRate = 14400;
@@ -213,7 +207,7 @@ void LineSettingsTest::refusedRecordLeavesLineAlone()
 void LineSettingsTest::writesEverythingThroughPartialWrites()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     DCB dcb = SendRecord();
     QCOMPARE(SetCommState(port, &dcb), TRUE);
     std::vector<unsigned char> text(std::size_t{512} * 1024);
@@ -233,7 +227,7 @@ void LineSettingsTest::writesEverythingThroughPartialWrites()
 void LineSettingsTest::writeFailsWhenDeviceGone()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     pty.CloseMaster();
     DWORD written = 99;
     QCOMPARE(WriteFile(port, "abc", 3, &written, nullptr), FALSE);
@@ -244,7 +238,7 @@ void LineSettingsTest::writeFailsWhenDeviceGone()
 void LineSettingsTest::writeGivesUpOnStall()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     DCB dcb = SendRecord();
     QCOMPARE(SetCommState(port, &dcb), TRUE);
     // Fill the device's buffers; the far end never reads.
@@ -264,7 +258,7 @@ void LineSettingsTest::badHandles()
     QCOMPARE(SetCommState(nullptr, &dcb), FALSE);
     QCOMPARE(WriteFile(INVALID_HANDLE_VALUE, "a", 1, &written, nullptr), FALSE);
     PtyPair pty;
-    const HANDLE port = Open(pty);
+    const HANDLE port = OpenPort(pty.SlavePath());
     QCOMPARE(SetCommState(port, nullptr), FALSE);
     CloseHandle(port);
 }

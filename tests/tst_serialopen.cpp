@@ -1,5 +1,6 @@
 // Opening and closing ports on real pseudo-terminals.
 #include "platform/serial.h"
+#include "support/portfd.h"
 #include "support/ptypair.h"
 
 #include <QTemporaryDir>
@@ -14,17 +15,12 @@
 
 namespace {
 
-HANDLE Open(const std::string &name)
-{
-    return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
 // Runs an open in a child process; true if it got the port.
 bool OpensInAnotherProcess(const std::string &name)
 {
     const pid_t child = ::fork();
     if (child == 0)
-        ::_exit(Open(name) != INVALID_HANDLE_VALUE ? 0 : 1);
+        ::_exit(OpenPort(name) != INVALID_HANDLE_VALUE ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -54,11 +50,11 @@ void SerialOpen::openCloseReopen()
 {
     PtyPair pty;
     QVERIFY(pty.IsOpen());
-    const HANDLE first = Open(pty.SlavePath());
+    const HANDLE first = OpenPort(pty.SlavePath());
     QVERIFY(first != INVALID_HANDLE_VALUE);
     QVERIFY(first != nullptr);
     QCOMPARE(CloseHandle(first), TRUE);
-    const HANDLE second = Open(pty.SlavePath());
+    const HANDLE second = OpenPort(pty.SlavePath());
     QVERIFY(second != INVALID_HANDLE_VALUE);
     QCOMPARE(CloseHandle(second), TRUE);
 }
@@ -72,7 +68,7 @@ void SerialOpen::openLeavesSettingsAlone()
     foreign.c_cflag |= CSTOPB | PARENB;
     pty.SetSlaveSettings(foreign);
     const termios before = pty.Settings();
-    const HANDLE port = Open(pty.SlavePath());
+    const HANDLE port = OpenPort(pty.SlavePath());
     QVERIFY(port != INVALID_HANDLE_VALUE);
     const termios after = pty.Settings();
     QCOMPARE(after.c_cflag, before.c_cflag);
@@ -86,11 +82,11 @@ void SerialOpen::openLeavesSettingsAlone()
 void SerialOpen::secondOpenerRefused()
 {
     PtyPair pty;
-    const HANDLE held = Open(pty.SlavePath());
+    const HANDLE held = OpenPort(pty.SlavePath());
     QVERIFY(held != INVALID_HANDLE_VALUE);
-    QCOMPARE(Open(pty.SlavePath()), INVALID_HANDLE_VALUE);
+    QCOMPARE(OpenPort(pty.SlavePath()), INVALID_HANDLE_VALUE);
     CloseHandle(held);
-    const HANDLE again = Open(pty.SlavePath());
+    const HANDLE again = OpenPort(pty.SlavePath());
     QVERIFY(again != INVALID_HANDLE_VALUE);
     CloseHandle(again);
 }
@@ -98,7 +94,7 @@ void SerialOpen::secondOpenerRefused()
 void SerialOpen::anotherProcessIsRefused()
 {
     PtyPair pty;
-    const HANDLE held = Open(pty.SlavePath());
+    const HANDLE held = OpenPort(pty.SlavePath());
     QVERIFY(held != INVALID_HANDLE_VALUE);
     QVERIFY(!OpensInAnotherProcess(pty.SlavePath()));
     CloseHandle(held);
@@ -126,7 +122,7 @@ void SerialOpen::heldByAnotherProgram()
     if (exclusiveMode)
         QCOMPARE(::ioctl(other, TIOCEXCL), 0);
     const int before = OpenDescriptorCount();
-    QCOMPARE(Open(pty.SlavePath()), INVALID_HANDLE_VALUE);
+    QCOMPARE(OpenPort(pty.SlavePath()), INVALID_HANDLE_VALUE);
     QCOMPARE(OpenDescriptorCount(), before);
     ::close(other);
 }
@@ -170,7 +166,7 @@ void SerialOpen::refusesNonTerminals()
         name = std::string(5000, 'x');
     }
     const int before = OpenDescriptorCount();
-    QCOMPARE(Open(name), INVALID_HANDLE_VALUE);
+    QCOMPARE(OpenPort(name), INVALID_HANDLE_VALUE);
     QCOMPARE(OpenDescriptorCount(), before);
     if (kind == "file") {
         struct stat info {};
@@ -187,7 +183,7 @@ void SerialOpen::neverZeroNorStandardStream()
     ::close(0);
     ::close(1);
     ::close(2);
-    const HANDLE port = Open(pty.SlavePath());
+    const HANDLE port = OpenPort(pty.SlavePath());
     const int descriptor = static_cast<int>(reinterpret_cast<std::intptr_t>(port));
     for (int fd = 0; fd < 3; ++fd)
         ::dup2(saved[fd], fd);
@@ -217,7 +213,7 @@ void SerialOpen::unsupportedArguments()
 void SerialOpen::staleHandleRefused()
 {
     PtyPair pty;
-    const HANDLE port = Open(pty.SlavePath());
+    const HANDLE port = OpenPort(pty.SlavePath());
     QVERIFY(port != INVALID_HANDLE_VALUE);
     QCOMPARE(CloseHandle(port), TRUE);
     QTemporaryDir dir;
@@ -240,7 +236,7 @@ void SerialOpen::exitGivesThePortBack()
     PtyPair pty;
     const pid_t child = ::fork();
     if (child == 0)
-        ::exit(Open(pty.SlavePath()) != INVALID_HANDLE_VALUE ? 0 : 1);
+        ::exit(OpenPort(pty.SlavePath()) != INVALID_HANDLE_VALUE ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
@@ -249,7 +245,7 @@ void SerialOpen::exitGivesThePortBack()
     QCOMPARE(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
     ::close(probe);
     QCOMPARE(exclusive, 0);
-    const HANDLE port = Open(pty.SlavePath());
+    const HANDLE port = OpenPort(pty.SlavePath());
     QVERIFY(port != INVALID_HANDLE_VALUE);
     CloseHandle(port);
 }

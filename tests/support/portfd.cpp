@@ -8,6 +8,11 @@
 #include <unistd.h>
 #include <vector>
 
+HANDLE OpenPort(const std::string &name)
+{
+    return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 int DescriptorOpenOn(const std::string &path)
 {
     int found = -1;

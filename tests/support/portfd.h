@@ -2,7 +2,12 @@
 // can play another program's part on the port the form opened.
 #pragma once
 
+#include "platform/serial.h"
+
 #include <string>
+
+// Opens a port the way Connect does: read-write, for exclusive use.
+HANDLE OpenPort(const std::string &name);
 
 // The descriptor open on `path`, or -1.
 int DescriptorOpenOn(const std::string &path);
