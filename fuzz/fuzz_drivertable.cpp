@@ -6,12 +6,14 @@
 // Input: major (4 bytes), minor (4 bytes), a shape byte and two range widths
 // for lines this target writes itself, then the table text.
 #include "fuzzcheck.h"
-#include "platform/ttydevice.h"
+#include "ttydevice.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <string>
+
+using namespace comsend;
 
 namespace {
 

@@ -6,11 +6,13 @@
 // Input: the 28-byte record, a termios to apply it to, a termios speed, then
 // values for the members and flags that are meant to make no difference.
 #include "fuzzcheck.h"
-#include "platform/linesettings.h"
-#include "platform/serial.h"
+#include "linesettings.h"
+#include "platform/kernel.h"
 
 #include <array>
 #include <optional>
+
+using namespace comsend;
 
 namespace {
 

@@ -3,10 +3,12 @@
 // test (byte-wise letter matching, decimal arithmetic on the digit string), so
 // that one mistake made in both places is unlikely.
 #include "fuzzcheck.h"
-#include "platform/portname.h"
+#include "portname.h"
 
 #include <optional>
 #include <string>
+
+using namespace comsend;
 
 namespace {
 

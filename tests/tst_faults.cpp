@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace comsend;
+
 namespace {
 
 enum class Name { Empty, Spaces, Long, Missing, PortNumber, Directory, Fifo, File, Held, Padded, Surrogate };
@@ -61,23 +63,28 @@ void FaultTest::cleanup()
 
 void FaultTest::connectFails_data()
 {
+    const QString none = QStringLiteral("There is no such port.");
+    const QString notPort = QStringLiteral("This is not a serial port.");
     QTest::addColumn<Name>("kind");
-    QTest::newRow("empty") << Name::Empty;
-    QTest::newRow("only spaces") << Name::Spaces;
-    QTest::newRow("5000 characters") << Name::Long;
-    QTest::newRow("missing path") << Name::Missing;
-    QTest::newRow("port number the machine lacks") << Name::PortNumber;
-    QTest::newRow("directory") << Name::Directory;
-    QTest::newRow("fifo") << Name::Fifo;
-    QTest::newRow("regular file") << Name::File;
-    QTest::newRow("held by another opener") << Name::Held;
-    QTest::newRow("port with surrounding spaces") << Name::Padded;
-    QTest::newRow("not valid in the locale's encoding") << Name::Surrogate;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty") << Name::Empty << none;
+    QTest::newRow("only spaces") << Name::Spaces << none;
+    QTest::newRow("5000 characters") << Name::Long << none;
+    QTest::newRow("missing path") << Name::Missing << none;
+    QTest::newRow("port number the machine lacks") << Name::PortNumber << none;
+    QTest::newRow("directory") << Name::Directory << notPort;
+    QTest::newRow("fifo") << Name::Fifo << notPort;
+    QTest::newRow("regular file") << Name::File << notPort;
+    QTest::newRow("held by another opener")
+        << Name::Held << QStringLiteral("Another program is using the port.");
+    QTest::newRow("port with surrounding spaces") << Name::Padded << none;
+    QTest::newRow("not valid in the locale's encoding") << Name::Surrogate << none;
 }
 
 void FaultTest::connectFails()
 {
     QFETCH(Name, kind);
+    QFETCH(QString, reason);
     PtyPair pty;
     QTemporaryDir dir;
     const QString slave = QString::fromStdString(pty.SlavePath());
@@ -132,7 +139,7 @@ void FaultTest::connectFails()
     ui_->PortBox()->setEditText(name);
     const int descriptors = OpenDescriptorCount();
     ui_->Click(form_->BitBtn1);
-    QCOMPARE(boxes.Texts(), QStringList{"Connect Fail!"});
+    QCOMPARE(boxes.Texts(), QStringList{"Connect Fail!\n" + reason});
     QCOMPARE(whileUp, QList<ButtonStates>{kInitial});
     QCOMPARE(ui_->States(), kNotConnected);
     QCOMPARE(OpenDescriptorCount(), descriptors);
@@ -175,7 +182,9 @@ void FaultTest::deviceVanishesWhileConnected()
     const QByteArray utf8 = QStringLiteral("不要遺失").toUtf8();
     QCOMPARE(replacement.Drain(12), std::vector<unsigned char>(utf8.begin(), utf8.end()));
     QCOMPARE(boxes.Texts(),
-             (QStringList{"Connect Success!", "Send Fail!", "Disconnect!", "Connect Success!"}));
+             (QStringList{"Connect Success!",
+                          "Send Fail!\nThe device does not answer: it may have been unplugged.",
+                          "Disconnect!", "Connect Success!"}));
     QCOMPARE(ui_->TextBox()->text(), QString());
 }
 

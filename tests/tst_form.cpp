@@ -16,6 +16,8 @@
 
 #include <memory>
 
+using namespace comsend;
+
 namespace {
 
 constexpr const char *kNoSuchPort = "/nonexistent/port";
@@ -74,24 +76,24 @@ void FormTest::cleanup()
 void FormTest::ShowAndActivate()
 {
     form_->Show();
-    QApplication::setActiveWindow(form_->Window());
-    QVERIFY(QTest::qWaitForWindowActive(form_->Window()));
+    QApplication::setActiveWindow(WindowOf(*form_));
+    QVERIFY(QTest::qWaitForWindowActive(WindowOf(*form_)));
 }
 
 void FormTest::initialState()
 {
     ShowAndActivate();
-    QCOMPARE(form_->Window()->windowTitle(), QStringLiteral("Form1"));
+    QCOMPARE(WindowOf(*form_)->windowTitle(), QStringLiteral("Form1"));
     QCOMPARE(ui_->PortBox()->currentText(), QStringLiteral("COM1"));
     QCOMPARE(ui_->PortBox()->count(), 2);
     QCOMPARE(ui_->PortBox()->itemText(0), QStringLiteral("COM1"));
     QCOMPARE(ui_->PortBox()->itemText(1), QStringLiteral("COM2"));
     QVERIFY(ui_->PortBox()->isEditable());
     QCOMPARE(ui_->TextBox()->text(), QString());
-    QCOMPARE(form_->Label1->Widget()->property("text").toString(), QStringLiteral("選擇連接埠"));
-    QCOMPARE(form_->Label2->Widget()->property("text").toString(), QStringLiteral("傳送的文字"));
-    QCOMPARE(form_->Label3->Widget()->property("text").toString(), QStringLiteral("Label3"));
-    QCOMPARE(form_->Memo1->Widget()->property("plainText").toString(), QStringLiteral("Memo1"));
+    QCOMPARE(WidgetOf(*form_->Label1)->property("text").toString(), QStringLiteral("選擇連接埠"));
+    QCOMPARE(WidgetOf(*form_->Label2)->property("text").toString(), QStringLiteral("傳送的文字"));
+    QCOMPARE(WidgetOf(*form_->Label3)->property("text").toString(), QStringLiteral("Label3"));
+    QCOMPARE(WidgetOf(*form_->Memo1)->property("plainText").toString(), QStringLiteral("Memo1"));
     QCOMPARE(ui_->Button(form_->BitBtn1)->text(), QStringLiteral("Connect"));
     QCOMPARE(ui_->Button(form_->BitBtn2)->text(), QStringLiteral("Disconnect"));
     QCOMPARE(ui_->Button(form_->BitBtn3)->text(), QStringLiteral("Send"));
@@ -118,10 +120,10 @@ void FormTest::layout()
     QFETCH(QString, control);
     QFETCH(QRect, geometry);
     form_->Show();
-    QCOMPARE(form_->Window()->pos(), QPoint(192, 107));
-    QCOMPARE(form_->Window()->findChild<QWidget *>(control)->geometry(), geometry);
+    QCOMPARE(WindowOf(*form_)->pos(), QPoint(192, 107));
+    QCOMPARE(WindowOf(*form_)->findChild<QWidget *>(control)->geometry(), geometry);
     // Label3 sizes itself to its caption, from where the description put it.
-    const QWidget *label3 = form_->Label3->Widget();
+    const QWidget *label3 = WidgetOf(*form_->Label3);
     QCOMPARE(label3->pos(), QPoint(216, 88));
     QCOMPARE(label3->size(), label3->sizeHint());
 }
@@ -171,7 +173,7 @@ void FormTest::portListNeverGrows()
     QCOMPARE(ui_->PortBox()->count(), 2);
     QCOMPARE(ui_->PortBox()->itemText(0), QStringLiteral("COM1"));
     QCOMPARE(ui_->PortBox()->itemText(1), QStringLiteral("COM2"));
-    QCOMPARE(boxes.Texts(), QStringList{"Connect Fail!"});
+    QCOMPARE(boxes.Texts(), QStringList{"Connect Fail!\nThere is no such port."});
 }
 
 void FormTest::connectAndDisconnect()
@@ -228,7 +230,7 @@ void FormTest::enterWhileSendDisabled()
     QTest::keyClick(ui_->PortBox()->lineEdit(), Qt::Key_Return);
     QCOMPARE(boxes.Texts(), QStringList());
     QCOMPARE(ui_->TextBox()->text(), QStringLiteral("abc"));
-    QCOMPARE(form_->Label3->Widget()->property("text").toString(), QStringLiteral("Label3"));
+    QCOMPARE(WidgetOf(*form_->Label3)->property("text").toString(), QStringLiteral("Label3"));
     QCOMPARE(ui_->States(), kInitial);
 }
 
@@ -239,7 +241,7 @@ void FormTest::enterInMemoStartsNewLine()
     ModalBoxes boxes;
     ui_->TypePort(QString::fromStdString(pty.SlavePath()));
     ui_->Click(form_->BitBtn1);
-    auto *memo = static_cast<QPlainTextEdit *>(form_->Memo1->Widget());
+    auto *memo = static_cast<QPlainTextEdit *>(WidgetOf(*form_->Memo1));
     memo->setFocus();
     memo->moveCursor(QTextCursor::End);
     QTest::keyClick(memo, Qt::Key_Return);
@@ -258,7 +260,7 @@ void FormTest::escapeDoesNothing()
         widget->setFocus();
         QTest::keyClick(widget, Qt::Key_Escape);
     }
-    QVERIFY(form_->Window()->isVisible());
+    QVERIFY(WindowOf(*form_)->isVisible());
     QCOMPARE(boxes.Texts(), QStringList());
     QCOMPARE(ui_->States(), kInitial);
 }
@@ -296,7 +298,7 @@ void FormTest::accessibleNames()
     QFETCH(QAccessible::Role, role);
     form_->Show();
     QAccessibleInterface *accessible =
-        QAccessible::queryAccessibleInterface(form_->Window()->findChild<QWidget *>(control));
+        QAccessible::queryAccessibleInterface(WindowOf(*form_)->findChild<QWidget *>(control));
     QVERIFY(accessible != nullptr);
     QCOMPARE(accessible->role(), role);
     QStringList names{accessible->text(QAccessible::Name)};

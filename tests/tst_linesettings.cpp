@@ -1,5 +1,5 @@
 // The line-settings record and the write, on pseudo-terminals.
-#include "platform/linesettings.h"
+#include "linesettings.h"
 #include "platform/serial.h"
 #include "support/portfd.h"
 #include "support/ptypair.h"
@@ -8,6 +8,8 @@
 
 #include <cstring>
 #include <thread>
+
+using namespace comsend;
 
 namespace {
 

@@ -1,8 +1,10 @@
 // Port names to device paths, and which devices count as serial lines.
-#include "platform/portname.h"
-#include "platform/ttydevice.h"
+#include "portname.h"
+#include "ttydevice.h"
 
 #include <QTest>
+
+using namespace comsend;
 
 class PortNames : public QObject {
     Q_OBJECT

@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace comsend;
+
 namespace {
 
 // Runs an open in a child process; true if it got the port.

@@ -1,5 +1,6 @@
 // The entry point with the real main form: it runs until the form closes
 // and returns 0 without a word.
+#include "native.h"
 #include "support/modalboxes.h"
 #include "tform1.h"
 #include "winmain.h"
@@ -7,6 +8,8 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+
+using namespace comsend;
 
 class ShellTest : public QObject {
     Q_OBJECT
@@ -25,10 +28,10 @@ void ShellTest::runsUntilTheFormCloses()
     bool iconShown = false;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (Form1 != nullptr && Form1->Window()->isVisible()) {
+        if (Form1 != nullptr && WindowOf(*Form1)->isVisible()) {
             closedByTest = true;
-            iconShown = !Form1->Window()->windowIcon().isNull();
-            Form1->Window()->close();
+            iconShown = !WindowOf(*Form1)->windowIcon().isNull();
+            WindowOf(*Form1)->close();
         }
     });
     closer.start(20);

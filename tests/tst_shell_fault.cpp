@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+using namespace comsend;
+
 class ShellFaultTest : public QObject {
     Q_OBJECT
 

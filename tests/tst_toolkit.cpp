@@ -1,23 +1,41 @@
 // The toolkit layer: handlers bound from a form description, exceptions that
 // escape them, and the narrow text of AnsiString.
-#include "platform/textcodec.h"
+#include "native.h"
 #include "platform/toolkit.h"
 #include "support/modalboxes.h"
+#include "textcodec.h"
 
 #include <QPushButton>
 #include <QTest>
 
 #include <stdexcept>
 
+using namespace comsend;
+
 namespace {
 
 // A form with one button whose description names `handler` for its click.
-template <const char *handler> void ReadButtonForm(QWidget *window)
-{
-    auto *button = new QPushButton(QStringLiteral("Go"), window);
-    button->setObjectName(QStringLiteral("Button"));
-    button->setProperty("OnClick", QString::fromLatin1(handler));
-}
+template <const char *handler> struct ButtonForm {
+    static constexpr TControlDescription controls[] = {{.Name = "Button",
+                                                        .Class = TControlClass::BitBtn,
+                                                        .Left = 8,
+                                                        .Top = 8,
+                                                        .Width = 75,
+                                                        .Height = 25,
+                                                        .Text = "Go",
+                                                        .OnClick = handler}};
+    static constexpr TFormDescription description{.Name = "Form",
+                                                  .Caption = "Form",
+                                                  .Left = 0,
+                                                  .Top = 0,
+                                                  .Width = 100,
+                                                  .Height = 50,
+                                                  .Color = TColor::clBtnFace,
+                                                  .Font = {.Name = "MS Sans Serif", .Height = -11},
+                                                  .PixelsPerInch = 96,
+                                                  .TextHeight = 13,
+                                                  .Controls = controls};
+};
 
 constexpr char kButtonClick[] = "ButtonClick";
 constexpr char kMissingClick[] = "MissingClick";
@@ -25,7 +43,7 @@ constexpr char kMissingClick[] = "MissingClick";
 class ThrowingForm : public TForm {
 public:
     explicit ThrowingForm(TComponent *Owner, std::function<void()> body)
-        : TForm(Owner, ReadButtonForm<kButtonClick>,
+        : TForm(Owner, ButtonForm<kButtonClick>::description,
                 {{"ButtonClick", [this](TObject *Sender) { ButtonClick(Sender); }}}),
           Button(Bind<TBitBtn>("Button")), body_(std::move(body))
     {}
@@ -44,7 +62,7 @@ private:
 class UnboundForm : public TForm {
 public:
     explicit UnboundForm(TComponent *Owner)
-        : TForm(Owner, ReadButtonForm<kMissingClick>, {}), Button(Bind<TBitBtn>("Button"))
+        : TForm(Owner, ButtonForm<kMissingClick>::description, {}), Button(Bind<TBitBtn>("Button"))
     {}
     TBitBtn *Button;
 };
@@ -95,7 +113,7 @@ void ToolkitTest::escapingExceptionIsShown()
     });
     form.Show();
     ModalBoxes boxes;
-    auto *button = static_cast<QPushButton *>(form.Button->Widget());
+    auto *button = static_cast<QPushButton *>(WidgetOf(*form.Button));
     QTest::mouseClick(button, Qt::LeftButton);
     QTest::mouseClick(button, Qt::LeftButton); // the loop went on
     QCOMPARE(form.clicks, 2);

@@ -5,6 +5,6 @@
 
 int main(int argc, char *argv[])
 {
-    const ProgramRuntime runtime(argc > 0 ? argv[0] : nullptr);
+    const comsend::ProgramRuntime runtime(argc > 0 ? argv[0] : nullptr);
     return WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT);
 }

@@ -3,6 +3,8 @@
 #include "platform/toolkit.h"
 #include "tform1.h"
 
+using namespace comsend;
+
 TForm1 *Form1 = nullptr;
 
 int WINAPI WinMain(HINSTANCE /*hInstance*/, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdLine*/,

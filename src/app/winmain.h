@@ -1,11 +1,13 @@
 // The program's own entry point, called by the runtime's start-up.
 #pragma once
 
-#include "platform/wintypes.h"
+#include "platform/kernel.h"
 
+namespace comsend {
 class TForm1;
+} // namespace comsend
 
 // The main form, filled in by the application's CreateForm.
-extern TForm1 *Form1;
+extern comsend::TForm1 *Form1;
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

@@ -1,20 +1,13 @@
 #include "tform1.h"
 
-#include "ui_tform1.h"
+#include "reports.h"
 
 #include <cstring>
 
-namespace {
-
-void ReadForm1Description(QWidget *Window)
-{
-    Ui::TForm1().setupUi(Window);
-}
-
-} // namespace
+namespace comsend {
 
 TForm1::TForm1(TComponent *Owner)
-    : TForm(Owner, ReadForm1Description,
+    : TForm(Owner, TFORM1,
             {{"BitBtn1Click", [this](TObject *Sender) { BitBtn1Click(Sender); }},
              {"BitBtn2Click", [this](TObject *Sender) { BitBtn2Click(Sender); }},
              {"BitBtn3Click", [this](TObject *Sender) { BitBtn3Click(Sender); }}}),
@@ -37,7 +30,7 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
         BitBtn2->SetEnabled(true);
         BitBtn3->SetEnabled(true);
     } else {
-        ShowMessage("Connect Fail!");
+        ShowMessage(FailureMessage("Connect Fail!", GetLastError()));
         BitBtn1->SetEnabled(true);
         BitBtn2->SetEnabled(false);
         BitBtn3->SetEnabled(false);
@@ -59,8 +52,9 @@ void TForm1::BitBtn2Click(TObject * /*Sender*/)
 
 // Send: the line settings are applied on every Send, never at Connect, so the
 // line is right whatever another program left on the port. The bytes go out
-// as they are: no terminator, line end or other framing. A text that did not
-// get out stays in the text box so that nothing typed is lost.
+// as they are: no terminator, line end or other framing. Whatever did not get
+// out stays in the text box, so that nothing typed is lost and a retry sends
+// no byte twice.
 void TForm1::BitBtn3Click(TObject * /*Sender*/)
 {
     if (PortHandle == nullptr)
@@ -79,12 +73,22 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
     dcb.StopBits = ONESTOPBIT;
 
     Label3->SetText(text);
-    DWORD written = 0;
-    const bool sent = text.IsRepresentable() && SetCommState(PortHandle, &dcb)
-                      && WriteFile(PortHandle, text.c_str(), count, &written, nullptr) && written == count;
-    if (!sent) {
-        ShowMessage("Send Fail!");
+    if (!text.IsRepresentable()) {
+        ShowMessage(FailureMessage("Send Fail!", ERROR_NO_UNICODE_TRANSLATION));
         return;
     }
-    Edit1->SetText("");
+    if (!SetCommState(PortHandle, &dcb)) {
+        ShowMessage(FailureMessage("Send Fail!", GetLastError()));
+        return;
+    }
+    DWORD written = 0;
+    if (WriteFile(PortHandle, text.c_str(), count, &written, nullptr)) {
+        Edit1->SetText("");
+        return;
+    }
+    const PartialSend partial(text, written, GetLastError());
+    Edit1->SetText(partial.Unsent());
+    ShowMessage(partial.Message());
 }
+
+} // namespace comsend

@@ -5,6 +5,11 @@
 #include "platform/serial.h"
 #include "platform/toolkit.h"
 
+namespace comsend {
+
+// The form's stored description (tform1_description.cpp).
+extern const TFormDescription TFORM1;
+
 class TForm1 : public TForm {
 public: // published: bound by name from the form description
     TLabel *Label1;
@@ -27,3 +32,5 @@ private:
     // Zero until the first Connect; then whatever the last open returned.
     HANDLE PortHandle = nullptr;
 };
+
+} // namespace comsend

@@ -1,11 +1,15 @@
 #include "formdriver.h"
 
+#include "native.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
+
+using namespace comsend;
 
 char *toString(const ButtonStates &states)
 {
@@ -21,17 +25,17 @@ ButtonStates FormDriver::States() const
 
 QComboBox *FormDriver::PortBox() const
 {
-    return static_cast<QComboBox *>(form_.ComboBox1->Widget());
+    return static_cast<QComboBox *>(WidgetOf(*form_.ComboBox1));
 }
 
 QLineEdit *FormDriver::TextBox() const
 {
-    return static_cast<QLineEdit *>(form_.Edit1->Widget());
+    return static_cast<QLineEdit *>(WidgetOf(*form_.Edit1));
 }
 
 QAbstractButton *FormDriver::Button(TBitBtn *button) const
 {
-    return static_cast<QAbstractButton *>(button->Widget());
+    return static_cast<QAbstractButton *>(WidgetOf(*button));
 }
 
 namespace {

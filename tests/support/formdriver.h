@@ -1,6 +1,7 @@
 // Drives the main window through its real widgets, as a user would.
 #pragma once
 
+#include "native.h"
 #include "tform1.h"
 
 #include <QString>
@@ -21,6 +22,9 @@ inline constexpr ButtonStates kConnected{false, true, true};
 inline constexpr ButtonStates kNotConnected{true, false, false};
 
 char *toString(const ButtonStates &states); // for QCOMPARE
+
+using comsend::TBitBtn;
+using comsend::TForm1;
 
 class FormDriver {
 public:

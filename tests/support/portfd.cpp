@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace comsend;
+
 HANDLE OpenPort(const std::string &name)
 {
     return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -1,0 +1,79 @@
+// The controls a form description places, seen through the operations the
+// form code uses: read and set the text, enable and disable, and for a
+// button, the handler its click calls. Each one stands for a control of the
+// window backend (NativeControl), which belongs to the form's window.
+#pragma once
+
+#include "ansistring.h"
+#include "component.h"
+#include "formdescription.h"
+
+#include <functional>
+#include <memory>
+
+namespace comsend {
+
+class TForm;
+struct NativeControl;
+
+using TNotifyEvent = std::function<void(TObject *Sender)>;
+
+class TControl : public TComponent {
+public:
+    // Takes over the control the form built from its description under Name;
+    // throws an Exception when there is none of the expected class.
+    TControl(TForm *Owner, const char *Name, TControlClass Class);
+    ~TControl() override;
+
+    AnsiString GetText() const;
+    void SetText(const AnsiString &Text);
+    bool GetEnabled() const;
+    void SetEnabled(bool Value);
+
+    const TControlDescription &Description() const { return description_; }
+    // The backend's control, for the backend and for driving it in tests.
+    NativeControl &Native() const { return *native_; }
+
+private:
+    const TControlDescription &description_;
+    std::unique_ptr<NativeControl> native_;
+};
+
+class TLabel : public TControl {
+public:
+    static constexpr TControlClass Class = TControlClass::Label;
+    TLabel(TForm *Owner, const char *Name) : TControl(Owner, Name, Class) {}
+};
+
+class TComboBox : public TControl {
+public:
+    static constexpr TControlClass Class = TControlClass::ComboBox;
+    TComboBox(TForm *Owner, const char *Name) : TControl(Owner, Name, Class) {}
+};
+
+class TEdit : public TControl {
+public:
+    static constexpr TControlClass Class = TControlClass::Edit;
+    TEdit(TForm *Owner, const char *Name) : TControl(Owner, Name, Class) {}
+};
+
+class TMemo : public TControl {
+public:
+    static constexpr TControlClass Class = TControlClass::Memo;
+    TMemo(TForm *Owner, const char *Name) : TControl(Owner, Name, Class) {}
+};
+
+class TBitBtn : public TControl {
+public:
+    static constexpr TControlClass Class = TControlClass::BitBtn;
+    TBitBtn(TForm *Owner, const char *Name);
+
+    // Runs the click handler the way the window loop does: an exception that
+    // escapes it is shown, and the loop goes on.
+    void Click();
+
+private:
+    TNotifyEvent onClick_;
+};
+
+} // namespace comsend

@@ -1,0 +1,75 @@
+// A form's stored description: the window and the controls in it, with the
+// properties that differ from the toolkit's defaults. It is plain data that
+// both window backends read at run time to build the window, and that the
+// tests read to know what the window must look like. Texts are UTF-8.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace comsend {
+
+enum class TColor { clBtnFace, clWindowText };
+
+// The character set a font asks for; the backends map it to their fonts.
+enum class TFontCharset { Default, Ansi };
+
+struct TFontDescription {
+    const char *Name;
+    int Height; // negative: character height in pixels at the design resolution
+    bool Bold = false;
+    TColor Color = TColor::clWindowText;
+    TFontCharset Charset = TFontCharset::Default;
+};
+
+enum class TControlClass { Label, ComboBox, BitBtn, Edit, Memo };
+
+// The stock button kinds: each brings its glyph; OK also makes the button
+// the form's default button.
+enum class TBitBtnKind { bkCustom, bkOK, bkRetry, bkAbort };
+
+// What a text box asks of the input method while it has focus.
+enum class TImeMode { imDontCare, imChinese };
+
+// Members left out keep the toolkit's defaults: visible, enabled, no tab
+// stop, no limit on the text's length, no scroll bars, Tab leaves a memo.
+struct TControlDescription {
+    const char *Name;
+    TControlClass Class;
+    int Left;
+    int Top;
+    int Width;
+    int Height;
+    const char *Text = "";                   // a label's or button's caption; a box's text
+    const TFontDescription *Font = nullptr;  // nullptr: the form's font
+    std::span<const char *const> Items = {}; // a combo box's list
+    int ItemHeight = 0;
+    int TabOrder = -1; // -1: not a tab stop
+    bool Enabled = true;
+    TBitBtnKind Kind = TBitBtnKind::bkCustom;
+    const char *OnClick = nullptr; // the published handler a click calls
+    TImeMode ImeMode = TImeMode::imDontCare;
+    bool AutoSize = false;              // a label that sizes itself to its caption
+    const char *FocusControl = nullptr; // the control a label names
+    const char *AccessibleName = nullptr;
+    const char *AccessibleDescription = nullptr;
+};
+
+struct TFormDescription {
+    const char *Name;
+    const char *Caption;
+    int Left; // on the screen
+    int Top;
+    int Width; // outer size: frame and caption bar included
+    int Height;
+    TColor Color;
+    TFontDescription Font;
+    int PixelsPerInch; // the resolution the form was designed at
+    int TextHeight;
+    std::span<const TControlDescription> Controls;
+
+    // The control of that name, or nullptr.
+    const TControlDescription *Find(std::string_view ControlName) const;
+};
+
+} // namespace comsend

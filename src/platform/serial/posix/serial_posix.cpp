@@ -1,0 +1,244 @@
+// The serial-port operations on POSIX terminals.
+//
+// Opening: the port name becomes a device path (portname.h). Only a
+// character device that the kernel lists as a terminal line is opened; a
+// regular file, directory, FIFO or other device typed into the port box is
+// never opened, let alone written to, and neither is the terminal this
+// process was started from or reads and writes as its standard streams,
+// whatever name reaches it. The open uses O_NONBLOCK so that it returns at
+// once even on a port that would wait for carrier detect, and O_NOCTTY so
+// that the port never becomes our controlling terminal. The descriptor stays
+// non-blocking: a write that cannot go on waits in poll() for a short while
+// and comes back (portio_posix.cpp). Connect only opens: the line settings
+// stay as they were, and the modem lines are as the kernel leaves them on
+// open (it raises DTR and RTS on every open of a serial line).
+//
+// Exclusive use: flock(LOCK_EX) is the advisory whole-file lock that pyserial,
+// picocom and other serial programs also take, and it binds root too;
+// TIOCEXCL makes the kernel refuse later opens by programs that do not lock.
+// A port that is already in exclusive mode belongs to another program even
+// when our open got through (the kernel lets root past it), so it is given
+// back. Closing undoes both first, so that the next opener is not refused.
+//
+// A handle is the descriptor itself, and only the descriptors of ports this
+// layer opened and has not closed are accepted (openports.h). Descriptors 0
+// to 2 are never used for a port, so a handle is never zero and a stray write
+// to standard output or error can never reach the line.
+//
+// Every failure keeps its reason for GetLastError: the errno value of the
+// call that failed, or the layer's own value where no call did.
+#include "linesettings.h"
+#include "openports.h"
+#include "porthandle.h"
+#include "portname.h"
+#include "ttydevice.h"
+#include "uniquefd.h"
+
+#include "platform/kernel.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace comsend {
+
+namespace {
+
+thread_local DWORD lastError = 0;
+
+BOOL Fail(DWORD error)
+{
+    lastError = error;
+    return FALSE;
+}
+
+DWORD ErrnoValue()
+{
+    return static_cast<DWORD>(errno);
+}
+
+// The device a path names, if it is a character device that may be a port.
+DWORD CheckDevice(const std::string &path, dev_t &device)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return ErrnoValue();
+    if (!S_ISCHR(info.st_mode))
+        return ENOTTY;
+    device = info.st_rdev;
+    if (IsOwnTerminal(device))
+        return ERROR_OWN_TERMINAL;
+    return ClassifyCharDevice(device) == TtyVerdict::NotTerminal ? ENOTTY : 0;
+}
+
+// The opened descriptor must still be the device that was checked, and a terminal.
+bool IsSameTerminal(int fd, dev_t device)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device && ::isatty(fd) == 1;
+}
+
+bool HeldExclusivelyByAnother(int fd)
+{
+    int exclusive = 0;
+    return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+DWORD TakeExclusiveUse(int fd)
+{
+    if (HeldExclusivelyByAnother(fd))
+        return EBUSY;
+    if (RetryOnInterrupt([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0)
+        return errno == EWOULDBLOCK ? EBUSY : ErrnoValue();
+    return ::ioctl(fd, TIOCEXCL) == 0 ? 0 : ErrnoValue();
+}
+
+DWORD OpenTerminal(const std::string &path, UniqueFd &port)
+{
+    dev_t device{};
+    if (const DWORD error = CheckDevice(path, device))
+        return error;
+    UniqueFd fd(
+        RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
+    if (!fd.Valid())
+        return ErrnoValue();
+    if (!IsSameTerminal(fd.Get(), device))
+        return ENOTTY;
+    fd = fd.MovedAtOrAbove(kFirstPortDescriptor);
+    if (!fd.Valid())
+        return ErrnoValue();
+    if (const DWORD error = TakeExclusiveUse(fd.Get()))
+        return error;
+    port = std::move(fd);
+    return 0;
+}
+
+// Sets or clears DTR and RTS as asked. A device without modem lines
+// (a pseudo-terminal, some USB gadgets) refuses the request; its line
+// settings still count as taken.
+bool SetModemLines(int fd, const LineSettings &settings)
+{
+    int raise = 0;
+    int lower = 0;
+    const auto sort = [&](ModemLine line, int bit) {
+        if (line == ModemLine::On)
+            raise |= bit;
+        else if (line == ModemLine::Off)
+            lower |= bit;
+    };
+    sort(settings.dtr, TIOCM_DTR);
+    sort(settings.rts, TIOCM_RTS);
+    const auto apply = [fd](unsigned long request, int bits) {
+        if (bits == 0)
+            return true;
+        const int result = RetryOnInterrupt([&] { return ::ioctl(fd, request, &bits); });
+        return result == 0 || errno == ENOTTY || errno == EINVAL;
+    };
+    return apply(TIOCMBIC, lower) && apply(TIOCMBIS, raise);
+}
+
+// Puts the settings into effect and reads them back; 0 or why not.
+DWORD ApplySettings(int fd, const LineSettings &settings, const termios &previous)
+{
+    termios wanted = previous;
+    ApplyLineSettings(settings, wanted);
+    if (RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &wanted); }) != 0)
+        return ErrnoValue();
+    termios taken{};
+    if (::tcgetattr(fd, &taken) != 0)
+        return ErrnoValue();
+    if (!LineSettingsTook(settings, taken))
+        return EINVAL;
+    return SetModemLines(fd, settings) ? 0 : ErrnoValue();
+}
+
+} // namespace
+
+int DescriptorOf(HANDLE handle)
+{
+    const auto value = reinterpret_cast<std::intptr_t>(handle);
+    const bool plausible = value >= kFirstPortDescriptor && value <= INT32_MAX;
+    return plausible && OpenPorts::Contains(static_cast<int>(value)) ? static_cast<int>(value) : -1;
+}
+
+HANDLE HandleOf(int descriptor)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(descriptor));
+}
+
+DWORD GetLastError()
+{
+    return lastError;
+}
+
+void SetLastError(DWORD dwErrCode)
+{
+    lastError = dwErrCode;
+}
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
+{
+    // Only what a port open asks for is supported: read-write, exclusive,
+    // existing, synchronous.
+    const bool supported = lpFileName != nullptr && dwDesiredAccess == (GENERIC_READ | GENERIC_WRITE)
+                           && dwShareMode == 0 && lpSecurityAttributes == nullptr
+                           && dwCreationDisposition == OPEN_EXISTING && dwFlagsAndAttributes == 0
+                           && hTemplateFile == nullptr;
+    if (!supported) {
+        Fail(EINVAL);
+        return INVALID_HANDLE_VALUE;
+    }
+    const auto path = ResolvePortName(lpFileName);
+    UniqueFd fd;
+    const DWORD error = path ? OpenTerminal(*path, fd) : ENOENT;
+    if (error != 0 || !OpenPorts::Add(fd.Get())) {
+        if (fd.Valid())
+            ::ioctl(fd.Get(), TIOCNXCL);
+        Fail(error != 0 ? error : EMFILE);
+        return INVALID_HANDLE_VALUE;
+    }
+    return HandleOf(fd.Release());
+}
+
+// A record that is refused leaves the line exactly as it was: whatever part
+// of it the device took is undone.
+BOOL SetCommState(HANDLE hFile, LPDCB lpDCB)
+{
+    const int fd = DescriptorOf(hFile);
+    if (fd < 0)
+        return Fail(EBADF);
+    const auto settings = lpDCB != nullptr ? TranslateDcb(*lpDCB) : std::nullopt;
+    if (!settings)
+        return Fail(EINVAL);
+    termios previous{};
+    if (::tcgetattr(fd, &previous) != 0)
+        return Fail(ErrnoValue());
+    const DWORD error = ApplySettings(fd, *settings, previous);
+    if (error != 0) {
+        RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &previous); });
+        return Fail(error);
+    }
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE hObject)
+{
+    const int fd = DescriptorOf(hObject);
+    if (fd < 0)
+        return Fail(EBADF);
+    OpenPorts::Remove(fd);
+    ::ioctl(fd, TIOCNXCL);
+    RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
+    // close() is not retried: on Linux the descriptor is gone even when it reports EINTR.
+    return ::close(fd) == 0 || errno == EINTR ? TRUE : Fail(ErrnoValue());
+}
+
+} // namespace comsend

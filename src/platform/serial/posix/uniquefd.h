@@ -1,0 +1,40 @@
+// A file descriptor that closes itself, and the retry of calls that a
+// signal interrupted.
+#pragma once
+
+#include <cerrno>
+#include <utility>
+
+namespace comsend {
+
+template <typename Call> auto RetryOnInterrupt(Call call)
+{
+    auto result = call();
+    while (result == -1 && errno == EINTR)
+        result = call();
+    return result;
+}
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd &&other) noexcept : fd_(other.Release()) {}
+    UniqueFd &operator=(UniqueFd &&other) noexcept;
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+    ~UniqueFd();
+
+    bool Valid() const { return fd_ >= 0; }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
+
+    // The same open file on the lowest free descriptor at or above `lowest`
+    // (itself if it already is there); invalid if no descriptor is free.
+    UniqueFd MovedAtOrAbove(int lowest);
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace comsend

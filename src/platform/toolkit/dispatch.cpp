@@ -1,0 +1,36 @@
+#include "dispatch.h"
+
+#include "platform/application.h"
+
+namespace comsend {
+
+namespace {
+
+int running = 0;
+
+} // namespace
+
+void DispatchClick(const TNotifyEvent &Handler, TObject *Sender)
+{
+    if (!Handler)
+        return;
+    ++running;
+    try {
+        Handler(Sender);
+    } catch (...) {
+        Application->HandleException(Sender);
+    }
+    --running;
+}
+
+bool HandlerRunning()
+{
+    return running > 0;
+}
+
+void TBitBtn::Click()
+{
+    DispatchClick(onClick_, this);
+}
+
+} // namespace comsend

@@ -1,0 +1,139 @@
+// The application object on Qt: the QApplication, the window loop, message
+// boxes, and the end of the program on a close request.
+#include "closesignals.h"
+#include "formwindow.h"
+#include "native.h"
+#include "textcodec.h"
+
+#include "platform/form.h"
+
+#include <QFile>
+#include <QFont>
+#include <QIcon>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QPixmap>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace comsend {
+
+namespace {
+
+// Stand-ins for the faces the form asks for where they are missing.
+void SubstituteFonts()
+{
+    QFont::insertSubstitutions(QStringLiteral("新細明體"),
+                               {QStringLiteral("AR PL UMing TW"), QStringLiteral("AR PL UMing TW MBE"),
+                                QStringLiteral("Noto Serif CJK TC"), QStringLiteral("AR PL New Sung")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+}
+
+// The icon is XPM, which Qt decodes itself. Handed to QIcon as a name without
+// a suffix, it would first have the MIME database loaded to find out what the
+// file is, which costs the start-up time and memory for nothing; and with
+// format detection left on, the reader would still try every image-format
+// plugin before its own XPM decoder.
+QIcon ReadXpmIcon(const QString &Path)
+{
+    QImageReader reader(Path, "xpm");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+void ShowBox(QMessageBox::Icon icon, const AnsiString &text)
+{
+    if (Application != nullptr && Application->Terminated())
+        return; // nobody is left to read it
+    QMessageBox box(icon, QApplication::applicationName(), FromAnsiString(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+// Qt ends the process with abort() when its window system cannot start, with
+// a message that blames the installation. Where that happens while the
+// toolkit starts, the user is told what is missing instead, and the process
+// ends with status 1.
+void NoWindowSystem(QtMsgType type, const QMessageLogContext & /*context*/, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        return;
+    }
+    const bool noDisplay = std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr;
+    if (noDisplay)
+        std::fprintf(stderr,
+                     "comsend: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
+    else
+        std::fprintf(stderr, "comsend: cannot show the window: %s\n",
+                     qPrintable(message.section('\n', 0, 0)));
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+} // namespace
+
+TApplication::TApplication(std::string ProgramName)
+    : TComponent(nullptr), programName_(std::move(ProgramName)),
+      native_(std::make_unique<NativeApplication>())
+{}
+
+TApplication::~TApplication()
+{
+    // The forms own widgets, so they go while the toolkit is still there.
+    mainForm_ = nullptr;
+    DestroyComponents();
+    native_->closeSignals.reset();
+    native_->toolkit.reset();
+}
+
+void TApplication::Initialize()
+{
+    // The toolkit is given the program's name only: nothing on the command
+    // line, not even the toolkit's own options, has any effect.
+    if (QApplication::instance() == nullptr) {
+        native_->argv[0] = programName_.data();
+        const QtMessageHandler previous = qInstallMessageHandler(NoWindowSystem);
+        native_->toolkit = std::make_unique<QApplication>(native_->argc, native_->argv.data());
+        qInstallMessageHandler(previous);
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.comsend.Comsend"));
+    SubstituteFonts();
+    // Programs built without the icon resource (the tests) keep Qt's default.
+    if (QFile::exists(QStringLiteral(":/MAINICON")))
+        QApplication::setWindowIcon(ReadXpmIcon(QStringLiteral(":/MAINICON")));
+    native_->closeSignals = std::make_unique<CloseSignals>();
+}
+
+void TApplication::Run()
+{
+    if (mainForm_ == nullptr || terminated_)
+        return;
+    mainForm_->Show();
+    QApplication::exec();
+}
+
+void TApplication::ShowException(const Exception &E)
+{
+    ShowBox(QMessageBox::Critical, E.Message);
+}
+
+void TApplication::Terminate()
+{
+    terminated_ = true;
+    // Every running loop ends: the main one once the handler that may be
+    // running returns, a message box's at once.
+    QApplication::exit(0);
+}
+
+void ShowMessage(const AnsiString &Msg)
+{
+    ShowBox(QMessageBox::NoIcon, Msg);
+}
+
+} // namespace comsend

@@ -1,0 +1,110 @@
+// The controls over their widgets. A label that sizes itself follows its
+// caption; a button's click runs its handler as the window loop does.
+#include "native.h"
+#include "textcodec.h"
+
+#include "platform/exception.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <string>
+
+namespace comsend {
+
+namespace {
+
+template <class Widget> Widget *As(QWidget *widget)
+{
+    return static_cast<Widget *>(widget);
+}
+
+const TControlDescription &DescriptionOf(const TForm &form, const char *name, TControlClass kind)
+{
+    const TControlDescription *description = form.Description().Find(name);
+    if (description == nullptr || description->Class != kind)
+        throw Exception(AnsiString("The form description has no control " + std::string(name)));
+    return *description;
+}
+
+QWidget *WidgetFor(const TForm &form, const TControlDescription &description)
+{
+    return form.Native().controls.at(
+        static_cast<std::size_t>(&description - form.Description().Controls.data()));
+}
+
+} // namespace
+
+TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
+    : TComponent(Owner), description_(DescriptionOf(*Owner, Name, Class)),
+      native_(std::make_unique<NativeControl>(NativeControl{WidgetFor(*Owner, description_)}))
+{}
+
+TControl::~TControl() = default;
+
+AnsiString TControl::GetText() const
+{
+    QWidget *widget = native_->widget;
+    switch (description_.Class) {
+    case TControlClass::Label:
+        return ToAnsiString(As<QLabel>(widget)->text());
+    case TControlClass::ComboBox:
+        return ToAnsiString(As<QComboBox>(widget)->currentText());
+    case TControlClass::BitBtn:
+        return ToAnsiString(As<QPushButton>(widget)->text());
+    case TControlClass::Edit:
+        return ToAnsiString(As<QLineEdit>(widget)->text());
+    case TControlClass::Memo:
+        return ToAnsiString(As<QPlainTextEdit>(widget)->toPlainText());
+    }
+    return {};
+}
+
+void TControl::SetText(const AnsiString &Text)
+{
+    QWidget *widget = native_->widget;
+    const QString text = FromAnsiString(Text);
+    switch (description_.Class) {
+    case TControlClass::Label:
+        As<QLabel>(widget)->setText(text);
+        break;
+    case TControlClass::ComboBox:
+        As<QComboBox>(widget)->setEditText(text);
+        break;
+    case TControlClass::BitBtn:
+        As<QPushButton>(widget)->setText(text);
+        break;
+    case TControlClass::Edit:
+        As<QLineEdit>(widget)->setText(text);
+        break;
+    case TControlClass::Memo:
+        As<QPlainTextEdit>(widget)->setPlainText(text);
+        break;
+    }
+    if (description_.AutoSize)
+        widget->adjustSize();
+}
+
+bool TControl::GetEnabled() const
+{
+    return native_->widget->isEnabled();
+}
+
+void TControl::SetEnabled(bool Value)
+{
+    native_->widget->setEnabled(Value);
+}
+
+TBitBtn::TBitBtn(TForm *Owner, const char *Name)
+    : TControl(Owner, Name, Class), onClick_(Owner->PublishedMethod(Description().OnClick))
+{
+    if (Description().Kind == TBitBtnKind::bkOK)
+        Owner->Native().defaultButton = this;
+    auto *button = As<QPushButton>(Native().widget);
+    QObject::connect(button, &QAbstractButton::clicked, button, [this] { Click(); });
+}
+
+} // namespace comsend

@@ -1,0 +1,48 @@
+// What stands behind the toolkit's objects in the Qt backend: a widget for
+// each control, a FormWindow for each form, the QApplication for the
+// application. The backend's own sources and the Qt tests include this; the
+// form code never does.
+#pragma once
+
+#include "platform/application.h"
+#include "platform/controls.h"
+#include "platform/form.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace comsend {
+
+class FormWindow;
+class CloseSignals;
+
+struct NativeControl {
+    QWidget *widget;
+};
+
+struct NativeForm {
+    std::unique_ptr<FormWindow> window;
+    // Every control the description built, in its order, until bound.
+    std::vector<QWidget *> controls;
+    TBitBtn *defaultButton = nullptr;
+};
+
+struct NativeApplication {
+    std::array<char *, 2> argv{};
+    int argc = 1;
+    std::unique_ptr<QApplication> toolkit;
+    std::unique_ptr<CloseSignals> closeSignals;
+};
+
+inline QWidget *WidgetOf(const TControl &Control)
+{
+    return Control.Native().widget;
+}
+
+QWidget *WindowOf(const TForm &Form);
+
+} // namespace comsend

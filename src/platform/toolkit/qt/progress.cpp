@@ -1,0 +1,116 @@
+// The progress box on Qt. It is not modal in Qt's sense: Qt drops a close
+// request for a window that a modal one blocks, and the user's close of the
+// main window must still cancel the operation and end the program. The box
+// blocks the other windows' input itself instead, and stays above its form.
+#include "native.h"
+#include "textcodec.h"
+
+#include "platform/progress.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace comsend {
+
+namespace {
+
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class ProgressBox : public QDialog {
+public:
+    explicit ProgressBox(const TLongOperation &operation)
+        : QDialog(QApplication::activeWindow()), operation_(operation)
+    {
+        setWindowTitle(QApplication::applicationName());
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(text_);
+        layout->addWidget(bar_);
+        bar_->setRange(0, kScale);
+        auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        layout->addWidget(cancel, 0, Qt::AlignHCenter);
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        connect(this, &QDialog::rejected, this, [this] { cancelled_ = true; });
+        Update();
+        qApp->installEventFilter(this);
+        show();
+        activateWindow();
+        cancel->setFocus();
+    }
+    ProgressBox(const ProgressBox &) = delete;
+    ProgressBox &operator=(const ProgressBox &) = delete;
+    ~ProgressBox() override { qApp->removeEventFilter(this); }
+
+    void Update()
+    {
+        text_->setText(FromAnsiString(operation_.Describe()));
+        const auto total = operation_.Total();
+        bar_->setValue(total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total));
+    }
+    bool Cancelled() const { return cancelled_; }
+
+protected:
+    // The rest of the program takes no input while the box is up.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        return widget != nullptr && IsUserInput(event->type()) && widget->window() != this;
+    }
+
+private:
+    static constexpr int kScale = 1000;
+
+    const TLongOperation &operation_;
+    QLabel *text_ = new QLabel(this);
+    QProgressBar *bar_ = new QProgressBar(this);
+    bool cancelled_ = false;
+};
+
+} // namespace
+
+void RunWithProgress(TLongOperation &Operation)
+{
+    const bool windows = Application != nullptr && QApplication::instance() != nullptr;
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<ProgressBox> box;
+    bool cancelled = false;
+    while (Operation.Step()) {
+        if (windows && box == nullptr && std::chrono::steady_clock::now() - start >= kProgressDelay)
+            box = std::make_unique<ProgressBox>(Operation);
+        if (box != nullptr) {
+            box->Update();
+            QApplication::processEvents();
+        }
+        const bool stop = (box != nullptr && box->Cancelled()) || (windows && Application->Terminated());
+        if (stop && !cancelled) {
+            Operation.Cancel();
+            cancelled = true;
+        }
+    }
+}
+
+} // namespace comsend
