@@ -8,6 +8,8 @@ anything that had slipped out earlier would sit in front of it.
 """
 
 import os
+import signal
+import subprocess
 import sys
 
 sys.dont_write_bytecode = True  # the driver lives in the source tree
@@ -16,8 +18,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import comsend  # noqa: E402
 import xsession  # noqa: E402
 from comsend import TEXT_BOX, Comsend  # noqa: E402
-from processes import (Failure, Pty, check, descriptors_on,  # noqa: E402
-                       expect_bytes, holders)
+from processes import (WINDOW_TIMEOUT, Failure, Pty, check,  # noqa: E402
+                       descriptors_on, exclusive_mode, expect_bytes, fill, holders,
+                       wait_for)
 
 try:
     import serial  # Debian's python3-serial
@@ -167,12 +170,95 @@ def text_kept(x, program, workdir):
         fresh.close()
 
 
+def released(pty, app, why):
+    """The program has ended and let the port go for everyone."""
+    check(not holders(pty.path), f"the port is still open {why}: {holders(pty.path)}")
+    check(not exclusive_mode(pty), f"the port is still in exclusive mode {why}")
+    check(not exclusive_open_refused(pty.path), f"pyserial cannot take the port {why}")
+
+
+def close_during_stalled_send(x, program, workdir):
+    """A close request while a Send waits for a device that takes nothing
+    cancels the Send and ends the program as a normal close does."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect(pty.path)
+        # The first Send makes the line raw, which changes what the far
+        # end's buffer holds; only then is it filled.
+        app.enter_text("x")
+        expect_bytes(pty, b"x", "the first Send")
+        fill(pty)
+        app.enter_text("stuck")
+        app.wait_box("the progress of the stalled Send")
+        code = app.close()
+        check(code == 0, f"comsend ended with {code} after its window was closed during a Send")
+        released(pty, app, "after the close")
+    finally:
+        pty.close()
+
+
+def close_signals(x, program, workdir):
+    """SIGTERM, SIGHUP and SIGINT each end a connected comsend the way its
+    window's close does: status 0, the port free for everyone."""
+    for sig in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
+        pty = Pty()
+        try:
+            app = Comsend(x, program, workdir, name=sig.name)
+            app.connect(pty.path)
+            os.kill(app.pid, sig)
+            code = app.process.wait(timeout=WINDOW_TIMEOUT)
+            check(code == 0, f"comsend ended with {code} on {sig.name}")
+            released(pty, app, f"after {sig.name}")
+        finally:
+            pty.close()
+
+
+def second_signal(x, program, workdir):
+    """A second close signal while the first is still being handled ends the
+    program at once, and still lets the port go."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect(pty.path)
+        # Stopped, it cannot act on the first before the second arrives.
+        os.kill(app.pid, signal.SIGSTOP)
+        wait_for(lambda: open(f"/proc/{app.pid}/stat").read().rsplit(")", 1)[1].split()[0] == "T",
+                 WINDOW_TIMEOUT, "comsend to stop")
+        os.kill(app.pid, signal.SIGHUP)
+        os.kill(app.pid, signal.SIGTERM)
+        os.kill(app.pid, signal.SIGCONT)
+        code = app.process.wait(timeout=WINDOW_TIMEOUT)
+        check(code in (128 + signal.SIGHUP, 128 + signal.SIGTERM),
+              f"comsend ended with {code} on a second close signal")
+        released(pty, app, "after a second close signal")
+    finally:
+        pty.close()
+
+
+def no_display(x, program, workdir):
+    """Started where there is no display, comsend says so in one line and
+    ends with status 1."""
+    env = {key: value for key, value in x.env.items()
+           if key not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    result = subprocess.run([program], env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                            text=True, timeout=WINDOW_TIMEOUT)
+    lines = result.stderr.splitlines()
+    check(result.returncode == 1, f"comsend ended with {result.returncode} without a display")
+    check(len(lines) == 1 and "no display" in lines[0],
+          f"expected one line about the missing display, got: {result.stderr!r}")
+
+
 CASES = {
     "foreign_lock": foreign_lock,
     "two_instances": two_instances,
     "close_while_connected": close_while_connected,
     "stdin_closed": stdin_closed,
     "text_kept": text_kept,
+    "close_during_stalled_send": close_during_stalled_send,
+    "close_signals": close_signals,
+    "second_signal": second_signal,
+    "no_display": no_display,
 }
 
 if __name__ == "__main__":

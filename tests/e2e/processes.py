@@ -11,10 +11,12 @@ timeout leaves nothing behind.
 import ctypes
 import ctypes.util
 import errno
+import fcntl
 import os
 import select
 import signal
 import subprocess
+import sys
 import time
 
 # Generous bounds: a loaded machine may be slow, but never this slow.
@@ -158,6 +160,35 @@ class Pty:
     def close(self):
         if self.master is not None:
             self.vanish()
+
+
+_TIOCGEXCL = 0x80045440
+
+
+def exclusive_mode(pty):
+    """Whether the port is in the kernel's exclusive mode, as its far end's
+    own descriptor on the slave reads it."""
+    value = fcntl.ioctl(pty.slave, _TIOCGEXCL, b"\0" * 4)
+    return int.from_bytes(value, sys.byteorder) != 0
+
+
+def fill(pty):
+    """Writes to the port through the driver's own descriptor until it takes
+    no more: the far end does not read, so the next writer finds no room."""
+    os.set_blocking(pty.slave, False)
+    block = b"f" * 4096
+    while True:
+        taken = 0
+        for size in (4096, 256, 1):
+            try:
+                while True:
+                    taken += os.write(pty.slave, block[:size])
+            except BlockingIOError:
+                pass
+        if not taken:
+            break
+        time.sleep(0.05)
+    os.set_blocking(pty.slave, True)
 
 
 def expect_bytes(pty, expected, what):

@@ -43,6 +43,10 @@ public:
     // other as an Exception with an empty one.
     void HandleException(TObject *Sender);
 
+    // Handles the events that are waiting, as the window loop would, and
+    // returns.
+    void ProcessMessages();
+
     // Ends the window loop the way closing the main form does, whenever it
     // is asked: a handler that is running finishes first, with its message
     // boxes closed and its long operation cancelled, and shows no more boxes.

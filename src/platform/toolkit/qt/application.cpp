@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace comsend {
 
@@ -54,23 +55,29 @@ void ShowBox(QMessageBox::Icon icon, const AnsiString &text)
     box.exec();
 }
 
-// Qt ends the process with abort() when its window system cannot start, with
-// a message that blames the installation. Where that happens while the
-// toolkit starts, the user is told what is missing instead, and the process
-// ends with status 1.
+// What Qt says while it starts, held back until it is known whether the
+// window system came up.
+QStringList startupMessages;
+
+// Qt ends the process with abort() when its window system cannot start,
+// after messages that blame the installation. Where that happens while the
+// toolkit starts, the user is told in one line what is missing instead, and
+// the process ends with status 1.
 void NoWindowSystem(QtMsgType type, const QMessageLogContext & /*context*/, const QString &message)
 {
     if (type != QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
+        startupMessages << message;
         return;
     }
     const bool noDisplay = std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr;
+    // The first thing Qt said is the cause ("could not connect to display :9").
+    const QString cause = startupMessages.isEmpty() ? message : startupMessages.front();
     if (noDisplay)
         std::fprintf(stderr,
                      "comsend: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are unset)\n");
     else
-        std::fprintf(stderr, "comsend: cannot show the window: %s\n",
-                     qPrintable(message.section('\n', 0, 0)));
+        std::fprintf(stderr, "comsend: no display to show the window on: %s\n",
+                     qPrintable(cause.section('\n', 0, 0).trimmed()));
     std::fflush(stderr);
     std::_Exit(EXIT_FAILURE);
 }
@@ -100,6 +107,8 @@ void TApplication::Initialize()
         const QtMessageHandler previous = qInstallMessageHandler(NoWindowSystem);
         native_->toolkit = std::make_unique<QApplication>(native_->argc, native_->argv.data());
         qInstallMessageHandler(previous);
+        for (const QString &message : std::exchange(startupMessages, {}))
+            std::fprintf(stderr, "%s\n", qPrintable(message));
     }
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.comsend.Comsend"));
@@ -116,6 +125,11 @@ void TApplication::Run()
         return;
     mainForm_->Show();
     QApplication::exec();
+}
+
+void TApplication::ProcessMessages()
+{
+    QApplication::processEvents();
 }
 
 void TApplication::ShowException(const Exception &E)

@@ -1,0 +1,211 @@
+// Long Sends through the real window, with a pseudo-terminal whose far end
+// stops reading, reads slowly or reads everything: the window stays alive,
+// and what the user is told and what the text box keeps match what the far
+// end got, byte for byte.
+#include "support/formdriver.h"
+#include "support/modalboxes.h"
+#include "support/ptypair.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace comsend;
+
+namespace {
+
+// More than any pseudo-terminal holds while its far end does not read.
+constexpr int kLongText = 100000;
+
+// A text in which a byte sent twice or lost would show.
+QString LongText(int length)
+{
+    QString text;
+    for (int i = 0; text.size() < length; ++i)
+        text += QString::number(i) + ' ';
+    return text.left(length);
+}
+
+QByteArray Received(PtyPair &pty, std::size_t expected = 0)
+{
+    const auto bytes = pty.Drain(expected, 300);
+    return {reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())};
+}
+
+// The progress box, once it is up.
+QDialog *ProgressBox()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *box = qobject_cast<QDialog *>(widget);
+        if (box != nullptr && box->isVisible() && box->findChild<QAbstractButton *>() != nullptr
+            && box->findChild<QLabel *>() != nullptr)
+            return box;
+    }
+    return nullptr;
+}
+
+// The count in "N of M bytes were sent.", or -1.
+int SentCount(const QString &message, int total)
+{
+    const QRegularExpression count(QStringLiteral("\\n([\\d,]+) of %1 bytes were sent\\.$")
+                                       .arg(QLocale(QLocale::English).toString(total)));
+    const auto match = count.match(message);
+    return match.hasMatch() ? match.captured(1).remove(',').toInt() : -1;
+}
+
+} // namespace
+
+class LongSendTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void stallThenRetrySendsEveryByteOnce();
+    void cancelPartWay();
+    void slowReaderKeepsSendAlive();
+
+private:
+    void Connect();
+
+    ProgramRuntime runtime_{"tst_longsend"};
+    std::unique_ptr<PtyPair> pty_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<FormDriver> ui_;
+};
+
+void LongSendTest::initTestCase()
+{
+    Application->Initialize();
+}
+
+void LongSendTest::init()
+{
+    pty_ = std::make_unique<PtyPair>();
+    QVERIFY(pty_->IsOpen());
+    form_ = std::make_unique<TForm1>(Application);
+    ui_ = std::make_unique<FormDriver>(*form_);
+    form_->Show();
+    Connect();
+}
+
+void LongSendTest::cleanup()
+{
+    ui_.reset();
+    form_.reset();
+    pty_.reset();
+}
+
+void LongSendTest::Connect()
+{
+    ModalBoxes boxes;
+    ui_->TypePort(QString::fromStdString(pty_->SlavePath()));
+    ui_->Click(form_->BitBtn1);
+    QCOMPARE(boxes.Texts(), QStringList{"Connect Success!"});
+}
+
+// The far end reads nothing until the Send has failed, then everything: it
+// has exactly what the box says went out, the text box holds exactly the
+// rest, and the retry (with the far end reading) completes the text.
+void LongSendTest::stallThenRetrySendsEveryByteOnce()
+{
+    const QString text = LongText(kLongText);
+    QString progressShown;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, [&] {
+        if (QDialog *box = ProgressBox())
+            progressShown = box->findChild<QLabel *>()->text();
+    });
+    watcher.start(100);
+    ModalBoxes boxes;
+    ui_->TextBox()->setText(text);
+    ui_->Click(form_->BitBtn3);
+    QCOMPARE(boxes.Texts().size(), 1);
+    QVERIFY2(boxes.Texts()[0].startsWith("Send Fail!\nThe device stopped taking bytes.\n"),
+             qPrintable(boxes.Texts()[0]));
+    const int sent = SentCount(boxes.Texts()[0], kLongText);
+    QVERIFY2(sent > 0 && sent < kLongText, qPrintable(boxes.Texts()[0]));
+    QVERIFY2(progressShown.startsWith("Sending: "), qPrintable(progressShown));
+    QCOMPARE(ui_->TextBox()->text(), text.mid(sent));
+    QCOMPARE(WidgetOf(*form_->Label3)->property("text").toString(), text);
+    QCOMPARE(Received(*pty_, sent + 1), text.left(sent).toLatin1());
+
+    QByteArray retried;
+    QSocketNotifier reader(pty_->Master(), QSocketNotifier::Read);
+    connect(&reader, &QSocketNotifier::activated, [&] {
+        char buffer[4096];
+        const ssize_t got = ::read(pty_->Master(), buffer, sizeof buffer);
+        if (got > 0)
+            retried.append(buffer, got);
+    });
+    QTest::keyClick(ui_->TextBox(), Qt::Key_Return);
+    reader.setEnabled(false);
+    retried += Received(*pty_);
+    QCOMPARE(boxes.Texts().size(), 1);
+    QCOMPARE(retried, text.mid(sent).toLatin1());
+    QCOMPARE(ui_->TextBox()->text(), QString());
+}
+
+// Cancel in the progress box ends the Send at once, with the same exact
+// account; meanwhile the form takes no input.
+void LongSendTest::cancelPartWay()
+{
+    const QString text = LongText(kLongText);
+    bool disconnectRan = false;
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, [&] {
+        QDialog *box = ProgressBox();
+        if (box == nullptr)
+            return;
+        canceller.stop();
+        ui_->Click(form_->BitBtn2); // swallowed: the box is modal
+        disconnectRan = ui_->States() != kConnected;
+        QTest::mouseClick(box->findChild<QAbstractButton *>(), Qt::LeftButton);
+    });
+    canceller.start(100);
+    ModalBoxes boxes;
+    ui_->TextBox()->setText(text);
+    ui_->Click(form_->BitBtn3);
+    QVERIFY(!disconnectRan);
+    QCOMPARE(boxes.Texts().size(), 1);
+    QVERIFY2(boxes.Texts()[0].startsWith("Send cancelled.\n"), qPrintable(boxes.Texts()[0]));
+    const int sent = SentCount(boxes.Texts()[0], kLongText);
+    QVERIFY2(sent > 0 && sent < kLongText, qPrintable(boxes.Texts()[0]));
+    QCOMPARE(ui_->TextBox()->text(), text.mid(sent));
+    QCOMPARE(Received(*pty_, sent + 1), text.left(sent).toLatin1());
+    QCOMPARE(ProgressBox(), nullptr);
+    QCOMPARE(ui_->States(), kConnected);
+}
+
+// A far end that takes a little now and then, with pauses far shorter than
+// the stall margin but for longer in all, keeps the Send alive to the end.
+void LongSendTest::slowReaderKeepsSendAlive()
+{
+    const QString text = LongText(kLongText);
+    QByteArray received;
+    QTimer reader;
+    connect(&reader, &QTimer::timeout, [&] { received += Received(*pty_, 8192); });
+    reader.start(700);
+    ModalBoxes boxes;
+    ui_->TextBox()->setText(text);
+    ui_->Click(form_->BitBtn3);
+    reader.stop();
+    received += Received(*pty_);
+    QCOMPARE(boxes.Texts(), QStringList());
+    QCOMPARE(received.size(), text.size());
+    QCOMPARE(received, text.toLatin1());
+    QCOMPARE(ui_->TextBox()->text(), QString());
+}
+
+QTEST_MAIN(LongSendTest)
+#include "tst_longsend.moc"
