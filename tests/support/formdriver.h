@@ -2,6 +2,7 @@
 #pragma once
 
 #include "native.h"
+#include "support/buttonstates.h"
 #include "tform1.h"
 
 #include <QString>
@@ -9,17 +10,6 @@
 class QAbstractButton;
 class QComboBox;
 class QLineEdit;
-
-struct ButtonStates {
-    bool connect;
-    bool disconnect;
-    bool send;
-    friend bool operator==(const ButtonStates &, const ButtonStates &) = default;
-};
-
-inline constexpr ButtonStates kInitial{true, true, false};
-inline constexpr ButtonStates kConnected{false, true, true};
-inline constexpr ButtonStates kNotConnected{true, false, false};
 
 char *toString(const ButtonStates &states); // for QCOMPARE
 

@@ -94,6 +94,7 @@ inline constexpr DWORD RTS_CONTROL_TOGGLE = 3;
 // Error values. On POSIX GetLastError gives errno values, with the Windows
 // names for the ones the program itself sets; values with bit 29 set are the
 // serial layer's own, as on Windows.
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = ENOENT;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = EINVAL;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = ECANCELED;
 inline constexpr DWORD ERROR_TIMEOUT = ETIMEDOUT;

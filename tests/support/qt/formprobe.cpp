@@ -1,0 +1,204 @@
+// The probe on the Qt backend: QTest's mouse and key events on the widgets,
+// and the message boxes found as the application's active modal widget.
+#include "support/formprobe.h"
+
+#include "native.h"
+#include "support/ptypair.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace comsend;
+
+namespace {
+
+QWidget *Widget(const TControl &control)
+{
+    return WidgetOf(control);
+}
+
+QLineEdit *LineEditOf(const TControl &box)
+{
+    QWidget *widget = Widget(box);
+    if (auto *combo = qobject_cast<QComboBox *>(widget))
+        return combo->lineEdit();
+    return qobject_cast<QLineEdit *>(widget);
+}
+
+Rect RectOf(const QRect &r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+} // namespace
+
+struct FormProbe::Impl {};
+
+FormProbe::FormProbe(TForm1 &form) : form_(form) {}
+
+FormProbe::~FormProbe() = default;
+
+void FormProbe::ShowAndActivate()
+{
+    form_.Show();
+    QApplication::setActiveWindow(WindowOf(form_));
+    if (!QTest::qWaitForWindowActive(WindowOf(form_)))
+        ADD_FAILURE() << "the form's window did not become active";
+}
+
+std::string FormProbe::WindowCaption() const
+{
+    return WindowOf(form_)->windowTitle().toStdString();
+}
+
+// Without a window manager the window's frame is its client area.
+Rect FormProbe::WindowRect() const
+{
+    const QWidget *window = WindowOf(form_);
+    return RectOf(QRect(window->pos(), window->size()));
+}
+
+Rect FormProbe::ControlRect(const TControl &control) const
+{
+    return RectOf(Widget(control)->geometry());
+}
+
+std::string FormProbe::Text(const TControl &control) const
+{
+    QWidget *widget = Widget(control);
+    QString text;
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        text = label->text();
+    else if (auto *combo = qobject_cast<QComboBox *>(widget))
+        text = combo->currentText();
+    else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+        text = button->text();
+    else if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        text = edit->text();
+    else if (auto *memo = qobject_cast<QPlainTextEdit *>(widget))
+        text = memo->toPlainText();
+    return text.toStdString();
+}
+
+std::vector<std::string> FormProbe::Items(const TComboBox &box) const
+{
+    const auto *combo = static_cast<QComboBox *>(Widget(box));
+    std::vector<std::string> items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.push_back(combo->itemText(i).toStdString());
+    return items;
+}
+
+bool FormProbe::Editable(const TComboBox &box) const
+{
+    return static_cast<QComboBox *>(Widget(box))->isEditable();
+}
+
+Rect FormProbe::TextExtent(const TControl &control) const
+{
+    const QSize size = Widget(control)->sizeHint();
+    return {0, 0, size.width(), size.height()};
+}
+
+// The window's own focus, which it keeps while a message box has the keyboard.
+bool FormProbe::HasFocus(const TControl &control) const
+{
+    QWidget *focus = WindowOf(form_)->focusWidget();
+    return focus != nullptr && (focus == Widget(control) || focus->parentWidget() == Widget(control));
+}
+
+void FormProbe::Focus(const TControl &control)
+{
+    QApplication::setActiveWindow(WindowOf(form_));
+    Widget(control)->setFocus();
+}
+
+// ASCII key by key; anything else as an input method commits it.
+void FormProbe::Type(const TControl &box, const std::string &text)
+{
+    Focus(box);
+    QWidget *edit = LineEditOf(box);
+    if (edit != nullptr) {
+        static_cast<QLineEdit *>(edit)->selectAll();
+    } else {
+        auto *memo = static_cast<QPlainTextEdit *>(Widget(box));
+        memo->selectAll();
+        edit = memo;
+    }
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (const QChar character : QString::fromStdString(text)) {
+        if (character.unicode() > 0 && character.unicode() < 0x7f) {
+            QTest::keyClick(edit, character.toLatin1());
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(character);
+            QApplication::sendEvent(edit, &commit);
+        }
+    }
+}
+
+void FormProbe::Press(Key key)
+{
+    const Qt::Key code = key == Key::Tab ? Qt::Key_Tab : key == Key::Enter ? Qt::Key_Return : Qt::Key_Escape;
+    QTest::keyClick(WindowOf(form_)->focusWidget(), code);
+}
+
+void FormProbe::Click(const TBitBtn &button)
+{
+    QTest::mouseClick(Widget(button), Qt::LeftButton);
+}
+
+AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::function<void()> &whileUp)
+{
+    AnsweredBoxes answered;
+    QPointer<QMessageBox> handled;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr || box == handled || !box->isVisible())
+            return;
+        handled = box;
+        answered.texts.push_back(box->text().toStdString());
+        if (whileUp)
+            whileUp();
+        const QList<QAbstractButton *> buttons = box->buttons();
+        if (buttons.size() != 1)
+            ++answered.withOtherButtons;
+        if (!buttons.isEmpty())
+            buttons.front()->click();
+        else
+            box->reject();
+    });
+    timer.start(5);
+    action();
+    return answered;
+}
+
+struct TestPort::Impl {
+    PtyPair pty;
+};
+
+TestPort::TestPort() : impl_(std::make_unique<Impl>()) {}
+
+TestPort::~TestPort() = default;
+
+std::string TestPort::Name() const
+{
+    return impl_->pty.SlavePath();
+}
+
+std::string TestPort::Missing()
+{
+    return "/nonexistent/port";
+}
