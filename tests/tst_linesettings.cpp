@@ -39,11 +39,11 @@ private slots:
     void accepted_data();
     void accepted();
     void takesEffectOnDevice();
-    void partlyAppliedIsRefused();
+    void ptyKeepsEightBitsSoSevenIsRefused();
     void refusedRecordLeavesLineAlone();
     void writesEverythingThroughPartialWrites();
-    void writeFailsWhenDeviceGone();
-    void writeGivesUpOnStall();
+    void writeFailsWhenPtyMasterCloses();
+    void writeGivesUpOnFullPtyBuffer();
     void badHandles();
 };
 
@@ -177,8 +177,9 @@ void LineSettingsTest::takesEffectOnDevice()
     CloseHandle(port);
 }
 
-// The device took only part of the record: that is a refusal.
-void LineSettingsTest::partlyAppliedIsRefused()
+// The device took only part of the record: that is a refusal. A
+// pseudo-terminal takes 7E1 as 8 bits without parity.
+void LineSettingsTest::ptyKeepsEightBitsSoSevenIsRefused()
 {
     PtyPair pty;
     const HANDLE port = OpenPort(pty.SlavePath());
@@ -226,7 +227,7 @@ void LineSettingsTest::writesEverythingThroughPartialWrites()
     CloseHandle(port);
 }
 
-void LineSettingsTest::writeFailsWhenDeviceGone()
+void LineSettingsTest::writeFailsWhenPtyMasterCloses()
 {
     PtyPair pty;
     const HANDLE port = OpenPort(pty.SlavePath());
@@ -237,7 +238,7 @@ void LineSettingsTest::writeFailsWhenDeviceGone()
     CloseHandle(port);
 }
 
-void LineSettingsTest::writeGivesUpOnStall()
+void LineSettingsTest::writeGivesUpOnFullPtyBuffer()
 {
     PtyPair pty;
     const HANDLE port = OpenPort(pty.SlavePath());

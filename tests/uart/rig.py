@@ -1,0 +1,318 @@
+#!/usr/bin/env python3
+"""The serial layer against the Linux 8250 driver on real (emulated) UARTs.
+
+Boots the distribution's kernel in QEMU (TCG; no KVM needed) with an
+initramfs holding busybox and the guest program, and four 16550 ports:
+
+    ttyS0  console and command channel
+    ttyS1  COM2 \
+    ttyS2  COM3  > data lines, each one end of a socketpair whose other end
+    ttyS3  COM4 /  is ours: we are the device at the far end of the line
+
+QEMU's UART sends as fast as the socket takes bytes and holds the line when
+it takes none, so the host sets the line's pace: 480 bytes a second is a
+receiver at 4800 8N1; reading nothing is a far end that has stalled.
+
+Cases on different ports run side by side, cases on one port in order. For
+each, the host sets the line's pace, sends "RUN <id> <port> <op> [count]"
+over the console, waits for "@@RESULT <id> ...", drains the line and checks
+that exactly the bytes the guest counts as sent arrived, once and in order.
+"""
+
+import argparse
+import os
+import pathlib
+import select
+import socket
+import stat
+import subprocess
+import sys
+import threading
+import time
+
+HERE = pathlib.Path(__file__).resolve().parent
+RATE = 480  # bytes a second: 4800 baud, 10 bits a character
+
+
+class Case:
+    def __init__(self, case_id, op, title, count=0, hold_after=None):
+        self.id, self.op, self.title, self.count = case_id, op, title, count
+        self.hold_after = hold_after  # seconds of reading before the host stops for good
+
+
+# One list per port, in order. The 30,000-byte send (62.5 s of line time)
+# sets the length of the run, so the other ports share the rest.
+GROUPS = {
+    "COM2": [
+        Case("send_record", "send_record", "Send record: 4800 8N1 raw, no flow, DTR/RTS up at open, off after"),
+        Case("uart_frames", "uart_frames", "frames a pty refuses: 7E2 7E1 5N1.5 6O1 8M1 taken"),
+        Case("refused", "refused", "230400 7E1 refused, line left exactly as it was"),
+        Case("send30000", "send", "paced send 30000 B, closed right after: all arrive", 30000),
+    ],
+    "COM3": [
+        Case("send10000", "send", "paced send 10000 B", 10000),
+        Case("send6000", "send", "paced send 6000 B", 6000),
+        Case("send3000", "send", "paced send 3000 B", 3000),
+    ],
+    "COM4": [
+        Case("exclusive", "exclusive", "exclusive use: second open EBUSY, reopen, free after close"),
+        Case("stall", "stall", "far end stops reading: ends with ETIMEDOUT, queued rest discarded", 10000,
+             hold_after=3.0),
+        Case("send4500", "send", "paced send 4500 B", 4500),
+    ],
+}
+
+
+def payload(count):
+    """The guest's Payload(): a 32-bit linear congruential sequence."""
+    out, state = bytearray(count), count
+    for i in range(count):
+        state = (state * 1103515245 + 12345) & 0xFFFFFFFF
+        out[i] = (state >> 16) & 0xFF
+    return bytes(out)
+
+
+class Line:
+    """The host end of one data line: takes bytes at a pace, all at once, or not at all."""
+
+    def __init__(self, conn):
+        self.conn = conn
+        conn.setblocking(False)
+        self.lock = threading.Lock()
+        self.data = bytearray()
+        self.latest = 0.0
+        self.set(None)
+        threading.Thread(target=self._run, daemon=True).start()
+
+    def set(self, rate, hold_after=None):
+        """rate: bytes a second, None for none, float("inf") for all."""
+        with self.lock:
+            now = time.monotonic()
+            self.rate, self.since, self.tokens = rate, now, 0.0
+            self.hold_at = now + hold_after if hold_after is not None else None
+
+    def take(self):
+        with self.lock:
+            data, self.data = bytes(self.data), bytearray()
+        return data
+
+    def drain(self, quiet=0.3):
+        """Takes what is still on its way, until nothing has come for `quiet` seconds."""
+        self.set(float("inf"))
+        while time.monotonic() - max(self.latest, self.since) < quiet:
+            time.sleep(0.05)
+        self.set(None)
+
+    def _receive(self, limit):
+        try:
+            chunk = self.conn.recv(limit)
+        except BlockingIOError:
+            return 0
+        with self.lock:
+            self.data += chunk
+            self.latest = time.monotonic()
+        return len(chunk)
+
+    def _run(self):
+        last = time.monotonic()
+        while True:
+            now = time.monotonic()
+            with self.lock:
+                rate = None if self.hold_at is not None and now >= self.hold_at else self.rate
+            if rate == float("inf"):
+                select.select([self.conn], [], [], 0.05)
+                self._receive(65536)
+            elif rate is not None:
+                # A receiver at `rate`: about five bytes every 10 ms at 480 B/s.
+                with self.lock:
+                    self.tokens = min(16.0, self.tokens + rate * (now - last))
+                    want = int(self.tokens)
+                got = self._receive(want) if want else 0
+                with self.lock:
+                    self.tokens -= got
+            last = now
+            time.sleep(0.01)
+
+
+class Console:
+    """ttyS0: kernel messages and the guest's "@@" lines in, commands out."""
+
+    def __init__(self, conn, log_path):
+        self.conn, self.log = conn, open(log_path, "wb")
+        self.cond = threading.Condition()
+        self.markers, self.results = set(), {}
+        threading.Thread(target=self._run, daemon=True).start()
+
+    def send(self, line):
+        with self.cond:
+            self.conn.sendall(line.encode() + b"\n")
+
+    def wait(self, marker, timeout):
+        with self.cond:
+            return self.cond.wait_for(lambda: marker in self.markers or "EOF" in self.markers, timeout) \
+                and marker in self.markers
+
+    def _run(self):
+        pending = b""
+        while chunk := self.conn.recv(4096):
+            self.log.write(chunk)
+            self.log.flush()
+            *lines, pending = (pending + chunk).split(b"\n")
+            for raw in lines:
+                text = raw.decode("latin-1").strip()
+                if "@@" in text:  # a kernel message may share the line
+                    self._marker(text[text.index("@@") + 2:])
+        with self.cond:
+            self.markers.add("EOF")
+            self.cond.notify_all()
+
+    def _marker(self, text):
+        word, _, rest = text.partition(" ")
+        case_id, _, fields = rest.partition(" ")
+        with self.cond:
+            self.markers.add(f"{word} {case_id}".strip())
+            if word == "RESULT":
+                self.results[case_id] = dict(f.split("=", 1) for f in fields.split() if "=" in f)
+            self.cond.notify_all()
+
+
+def verdict(case, result, data):
+    """The problems with one case: the guest's own, and the bytes the host got."""
+    if result is None:
+        return ["no result from the guest"]
+    problems = result["problems"].split(",") if "problems" in result else []
+    if case.count:
+        sent = int(result.get("sent", -1))
+        expected = payload(case.count)[:sent] if sent >= 0 else None
+        if data != expected:
+            bad = next((i for i, (a, b) in enumerate(zip(data, expected or b"")) if a != b),
+                       min(len(data), len(expected or b"")))
+            problems.append(f"bytes: {len(data)} arrived for {sent} sent, first difference at {bad}")
+    return problems
+
+
+def run_group(port, cases, console, line, outcomes, t0):
+    for case in cases:
+        line.take()
+        line.set(RATE if case.count else None, case.hold_after)
+        console.send(f"RUN {case.id} {port} {case.op} {case.count}")
+        # The stalled send says when it has ended; the host then reads again
+        # so that what the UART still holds reaches it before the close.
+        if case.op == "stall" and console.wait(f"SENT {case.id}", 150):
+            line.set(float("inf"))
+        console.wait(f"RESULT {case.id}", 150)
+        result = console.results.get(case.id)
+        line.drain()
+        data = line.take()
+        problems = verdict(case, result, data)
+        outcomes.append((case, problems))
+        facts = " ".join(f"{k}={v}" for k, v in (result or {}).items() if k != "problems")
+        if case.count:
+            facts += f" arrived={len(data)}"
+        print(f"[{time.monotonic() - t0:5.1f}s] {'FAIL' if problems else 'PASS'} {case.id}: {case.title}"
+              f" | {port} {facts}" + "".join(f"\n    problem: {p}" for p in problems), flush=True)
+
+
+def newc(entries):
+    """An initramfs in the kernel's "newc" cpio format, written here so that
+    the console device node needs neither cpio nor root."""
+    out = bytearray()
+    for number, (name, mode, data, rdev) in enumerate(entries + [("TRAILER!!!", 0, b"", 0)], 1):
+        name_b = name.encode() + b"\0"
+        fields = [number, mode, 0, 0, 1, 0, len(data), 0, 0, rdev >> 8, rdev & 0xFF, len(name_b), 0]
+        out += b"070701" + b"".join(b"%08x" % f for f in fields) + name_b
+        out += b"\0" * (-len(out) % 4) + data
+        out += b"\0" * (-len(out) % 4)
+    return bytes(out)
+
+
+def has_interpreter(path):
+    """Whether an ELF program asks for a dynamic loader (a PT_INTERP header)."""
+    data = pathlib.Path(path).read_bytes()
+    phoff = int.from_bytes(data[32:40], "little")
+    size, count = int.from_bytes(data[54:56], "little"), int.from_bytes(data[56:58], "little")
+    return any(int.from_bytes(data[phoff + i * size:][:4], "little") == 3 for i in range(count))
+
+
+def initramfs(guest, busybox):
+    for program in (guest, busybox):
+        if not os.path.exists(program) or has_interpreter(program):
+            sys.exit(f"uart rig: {program} must be a static program (busybox comes from busybox-static)")
+    directory, executable = stat.S_IFDIR | 0o755, stat.S_IFREG | 0o755
+    return newc([
+        ("dev", directory, b"", 0), ("dev/console", stat.S_IFCHR | 0o600, b"", 5 << 8 | 1),
+        ("proc", directory, b"", 0), ("bin", directory, b"", 0),
+        ("bin/busybox", executable, pathlib.Path(busybox).read_bytes(), 0),
+        ("init", executable, (HERE / "guest" / "init").read_bytes(), 0),
+        ("harness", executable, pathlib.Path(guest).read_bytes(), 0),
+    ])
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("guest", help="the static guest program (uart_guest)")
+    ap.add_argument("--out", default="uart-rig", help="folder for the initramfs and the logs")
+    ap.add_argument("--only", help="comma-separated case ids")
+    ap.add_argument("--kernel", default=(sorted(pathlib.Path("/boot").glob("vmlinuz-*")) or [""])[-1])
+    ap.add_argument("--busybox", default="/bin/busybox")
+    args = ap.parse_args()
+    if not os.access(args.kernel, os.R_OK):
+        sys.exit(f"uart rig: cannot read the kernel image {args.kernel}")
+    groups = {port: [c for c in cases if not args.only or c.id in args.only.split(",")]
+              for port, cases in GROUPS.items()}
+
+    out = pathlib.Path(args.out)
+    out.mkdir(parents=True, exist_ok=True)
+    (out / "initramfs.cpio").write_bytes(initramfs(args.guest, args.busybox))
+
+    # Socketpairs handed to QEMU as open descriptors: our end exists before
+    # the guest can send a byte (a socket chardev with nobody connected drops
+    # it), and QEMU's send buffer at its minimum leaves about 6 bytes in the
+    # socket, so that what is past the driver is about what a 16550's FIFO
+    # and shift register hold.
+    pairs = [socket.socketpair() for _ in range(4)]
+    chardevs = []
+    for i, (_, qemu_end) in enumerate(pairs):
+        if i > 0:
+            qemu_end.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 1)
+        chardevs += ["-chardev", f"socket,id=s{i},fd={qemu_end.fileno()}", "-serial", f"chardev:s{i}"]
+    qemu = ["qemu-system-x86_64", "-M", "pc", "-accel", "tcg", "-m", "256", "-smp", "1", "-nodefaults",
+            "-no-user-config", "-display", "none", "-no-reboot", "-kernel", str(args.kernel),
+            "-initrd", str(out / "initramfs.cpio"),
+            "-append", "console=ttyS0 quiet loglevel=3 panic=-1 rdinit=/init"] + chardevs
+    t0 = time.monotonic()
+    with open(out / "qemu.log", "wb") as qemu_log:
+        proc = subprocess.Popen(qemu, stdin=subprocess.DEVNULL, stdout=qemu_log, stderr=subprocess.STDOUT,
+                                pass_fds=[q.fileno() for _, q in pairs])
+    for _, qemu_end in pairs:
+        qemu_end.close()
+    outcomes = []
+    try:
+        console = Console(pairs[0][0], out / "console.log")
+        if not console.wait("READY", 120):
+            sys.exit(f"uart rig: the guest never became ready; see {out}/console.log and qemu.log")
+        boot_s = time.monotonic() - t0
+        print(f"uart rig: guest ready after {boot_s:.1f} s", flush=True)
+        threads = [threading.Thread(target=run_group, args=(port, cases, console, Line(pairs[i + 1][0]),
+                                                            outcomes, t0))
+                   for i, (port, cases) in enumerate(groups.items())]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        console.send("QUIT")
+        console.wait("BYE", 30)
+        proc.wait(timeout=30)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+            proc.wait()
+    failed = [case.id for case, problems in outcomes if problems]
+    print(f"uart rig: {len(outcomes) - len(failed)} of {len(outcomes)} cases passed"
+          + (f", failed: {', '.join(failed)}" if failed else "")
+          + f"; boot {boot_s:.1f} s, QEMU {time.monotonic() - t0:.1f} s in all")
+    return 1 if failed or not outcomes else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
