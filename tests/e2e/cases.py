@@ -16,6 +16,7 @@ sys.dont_write_bytecode = True  # the driver lives in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import comsend  # noqa: E402
+import shared  # noqa: E402
 import xsession  # noqa: E402
 from comsend import TEXT_BOX, Comsend  # noqa: E402
 from processes import (WINDOW_TIMEOUT, Failure, Pty, check,  # noqa: E402
@@ -170,32 +171,11 @@ def text_kept(x, program, workdir):
         fresh.close()
 
 
-def released(pty, app, why):
+def released(pty, why):
     """The program has ended and let the port go for everyone."""
     check(not holders(pty.path), f"the port is still open {why}: {holders(pty.path)}")
     check(not exclusive_mode(pty), f"the port is still in exclusive mode {why}")
     check(not exclusive_open_refused(pty.path), f"pyserial cannot take the port {why}")
-
-
-def close_during_stalled_send(x, program, workdir):
-    """A close request while a Send waits for a device that takes nothing
-    cancels the Send and ends the program as a normal close does."""
-    pty = Pty()
-    try:
-        app = Comsend(x, program, workdir)
-        app.connect(pty.path)
-        # The first Send makes the line raw, which changes what the far
-        # end's buffer holds; only then is it filled.
-        app.enter_text("x")
-        expect_bytes(pty, b"x", "the first Send")
-        fill(pty)
-        app.enter_text("stuck")
-        app.wait_box("the progress of the stalled Send")
-        code = app.close()
-        check(code == 0, f"comsend ended with {code} after its window was closed during a Send")
-        released(pty, app, "after the close")
-    finally:
-        pty.close()
 
 
 def close_signals(x, program, workdir):
@@ -209,7 +189,7 @@ def close_signals(x, program, workdir):
             os.kill(app.pid, sig)
             code = app.process.wait(timeout=WINDOW_TIMEOUT)
             check(code == 0, f"comsend ended with {code} on {sig.name}")
-            released(pty, app, f"after {sig.name}")
+            released(pty, f"after {sig.name}")
         finally:
             pty.close()
 
@@ -231,7 +211,7 @@ def second_signal(x, program, workdir):
         code = app.process.wait(timeout=WINDOW_TIMEOUT)
         check(code in (128 + signal.SIGHUP, 128 + signal.SIGTERM),
               f"comsend ended with {code} on a second close signal")
-        released(pty, app, "after a second close signal")
+        released(pty, "after a second close signal")
     finally:
         pty.close()
 
@@ -249,16 +229,43 @@ def no_display(x, program, workdir):
           f"expected one line about the missing display, got: {result.stderr!r}")
 
 
+class LinuxPlatform:
+    """The Qt build on the virtual X server, for the cases in shared.py."""
+
+    missing = "/nonexistent/port"
+
+    def __init__(self, x, program, workdir):
+        self.x, self.program, self.workdir = x, program, workdir
+        self.started = 0
+
+    def start(self, big5=False):
+        self.started += 1
+        return Comsend(self.x, self.program, self.workdir, name=f"comsend{self.started}",
+                       lang="zh_TW.BIG5" if big5 else None)
+
+    @staticmethod
+    def port():
+        return Pty()
+
+    @staticmethod
+    def released(port):
+        released(port, "after the close")
+
+
+def _shared(case):
+    return lambda x, program, workdir: case(LinuxPlatform(x, program, workdir))
+
+
 CASES = {
     "foreign_lock": foreign_lock,
     "two_instances": two_instances,
     "close_while_connected": close_while_connected,
     "stdin_closed": stdin_closed,
     "text_kept": text_kept,
-    "close_during_stalled_send": close_during_stalled_send,
     "close_signals": close_signals,
     "second_signal": second_signal,
     "no_display": no_display,
+    **{name: _shared(case) for name, case in shared.CASES.items()},
 }
 
 if __name__ == "__main__":

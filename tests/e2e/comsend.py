@@ -24,12 +24,13 @@ TEXT_BOX = (16, 112, 273, 21)
 class Comsend:
     """One running comsend and the controls of its window."""
 
-    def __init__(self, xserver, program, workdir, close_stdin=False, name="comsend"):
+    def __init__(self, xserver, program, workdir, close_stdin=False, name="comsend", lang=None):
         self.x = xserver
         self.name = name
         self.log_path = os.path.join(workdir, f"{name}.log")
         self.log = open(self.log_path, "wb")
-        self.process = start([program], close_stdin=close_stdin, env=xserver.env,
+        env = dict(xserver.env, LC_ALL=lang) if lang else xserver.env
+        self.process = start([program], close_stdin=close_stdin, env=env,
                              stdout=self.log, stderr=self.log,
                              **({} if close_stdin else {"stdin": subprocess.DEVNULL}))
         self.pid = self.process.pid
@@ -99,13 +100,27 @@ class Comsend:
 
     # -- the program's operations
 
-    def connect(self, port):
+    def box_text(self, why):
+        """Qt draws its boxes' texts: only that a box is up can be seen."""
+        self.wait_box(why)
+        return None
+
+    def wait_progress(self, why):
+        self.wait_box(f"the progress of {why}")  # it has the program's name too
+
+    def connect_only(self, port):
         self.replace_text(PORT_BOX, port)
         self.click(CONNECT)
+
+    def connect(self, port):
+        self.connect_only(port)
         self.dismiss_box("Connect")
 
-    def disconnect(self):
+    def click_disconnect(self):
         self.click(DISCONNECT)
+
+    def disconnect(self):
+        self.click_disconnect()
         self.dismiss_box("Disconnect")
 
     def enter_text(self, text):

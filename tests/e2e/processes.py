@@ -125,8 +125,11 @@ class Pty:
 
     def __init__(self):
         self.master, self.slave = os.openpty()
-        self.path = os.ttyname(self.slave)
+        self.path = self.name = os.ttyname(self.slave)
         os.set_blocking(self.master, False)
+
+    def fill(self):
+        fill(self)
 
     def receive(self, count, timeout=BYTES_TIMEOUT):
         """Reads from the far end until count bytes have arrived, plus
