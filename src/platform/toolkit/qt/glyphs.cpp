@@ -1,6 +1,6 @@
 #include "glyphs.h"
 
-#include "bitbtnglyphs.h"
+#include "toolkit/bitbtnglyphs.h"
 
 #include <QInputMethodQueryEvent>
 #include <QPixmap>

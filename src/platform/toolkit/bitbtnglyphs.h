@@ -1,12 +1,14 @@
 // The glyphs of the stock button kinds, 16 x 16 in 16 colours: a check
 // mark for OK, a circular arrow for Retry, a red stop disc for Abort.
 // Compiled in, they cost nothing at start-up; the style's own glyphs come from
-// image files whose reader loads every image-format plugin first.
+// image files whose reader loads every image-format plugin first. Both
+// backends draw them from this one copy: Qt reads XPM itself, the Win32
+// backend with its own small reader (win32/xpmicon.h).
 #pragma once
 
 // One line per row of pixels:
 // clang-format off
-// NOLINTBEGIN: pixel data in the XPM format Qt reads directly
+// NOLINTBEGIN: pixel data in the XPM format
 static const char *const kGlyphOk[] = {
     "16 16 3 1",
     ". c None",

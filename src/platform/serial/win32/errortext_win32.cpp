@@ -1,0 +1,63 @@
+// Why a port operation failed, in plain words, for the Windows error values
+// the kernel and the serial layer give. Where a reason means the same as one
+// on POSIX, the sentence is the same (errortext_posix.cpp); anything else is
+// the system's own text, in the system's language and ANSI code page, which
+// is what the message box shows.
+#include "platform/serial.h"
+
+#include <string>
+
+namespace comsend {
+
+namespace {
+
+// The system's message for the value, without its line end and final stop.
+std::string SystemText(DWORD error)
+{
+    char text[512] = {};
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                         nullptr, error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == ' ' || message.back() == '.' || message.back() == '\r'
+                                || message.back() == '\n'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
+} // namespace
+
+std::string SysErrorMessage(DWORD Error)
+{
+    switch (Error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "There is no such port.";
+    case ERROR_NOT_SERIAL_PORT:
+        return "This is not a serial port.";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return "Another program is using the port.";
+    case ERROR_GEN_FAILURE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_COMMAND:
+        return "The device does not answer: it may have been unplugged.";
+    case ERROR_INVALID_PARAMETER:
+        return "The port does not take the line settings.";
+    case ERROR_TIMEOUT:
+    case ERROR_SEM_TIMEOUT:
+        return "The device stopped taking bytes.";
+    case ERROR_OPERATION_ABORTED:
+        return "The send was cancelled.";
+    case ERROR_NO_UNICODE_TRANSLATION:
+        return "The text has a character that the system's encoding cannot carry.";
+    default:
+        return "The system said: " + SystemText(Error) + ".";
+    }
+}
+
+} // namespace comsend

@@ -1,0 +1,96 @@
+// The serial-port operations on Windows: the kernel's own, with two guards.
+//
+// Opening: the name goes to the kernel exactly as typed, so that every name
+// Windows knows for a port works (COM3, com3, \\.\COM3, a driver's own
+// device name), with one exception: COM10 and up exist only in the device
+// namespace, so "COMn" with n >= 10 (no leading zero, any case) is looked up
+// there, as \\.\COMn. Whatever the name opened must then be a serial port:
+// a character device whose line settings can be read. A file, a printer,
+// the console or NUL is closed again untouched and the open fails with
+// ERROR_NOT_SERIAL_PORT, so that Send can never write into one.
+//
+// Line settings: the record goes to the kernel as given, but for what only
+// Windows asks of it. Serial drivers refuse XON and XOFF characters that are
+// equal (STATUS_INVALID_PARAMETER from IOCTL_SERIAL_SET_CHARS) even when
+// software flow control is off and they are never used; a zeroed record has
+// both at 0. Then the usual DC1 and DC3 are filled in. And Windows only
+// knows binary transfers, so fBinary is always set. Everything else,
+// including refusals, is the driver's.
+#include "platform/kernel.h"
+
+// Here SetCommState is the kernel's: the wrapper calls it.
+#undef SetCommState
+
+#include <cctype>
+#include <string>
+
+namespace comsend {
+
+namespace {
+
+constexpr char kXon = 0x11;  // DC1
+constexpr char kXoff = 0x13; // DC3
+
+// "COM" followed by a number from 10 up without a leading zero, any case.
+bool IsHighComName(const std::string &name)
+{
+    if (name.size() < 5)
+        return false;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
+            return false;
+    }
+    if (name[3] == '0')
+        return false;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+bool IsSerialPort(HANDLE handle)
+{
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    return ::GetFileType(handle) == FILE_TYPE_CHAR && ::GetCommState(handle, &dcb) != FALSE;
+}
+
+} // namespace
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
+{
+    if (lpFileName == nullptr) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string name(lpFileName);
+    if (IsHighComName(name))
+        name.insert(0, "\\\\.\\");
+    HANDLE handle = ::CreateFileA(name.c_str(), dwDesiredAccess, dwShareMode, lpSecurityAttributes,
+                                  dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
+    if (handle == INVALID_HANDLE_VALUE || IsSerialPort(handle))
+        return handle;
+    ::CloseHandle(handle);
+    ::SetLastError(ERROR_NOT_SERIAL_PORT);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL SetPortCommState(HANDLE hFile, LPDCB lpDCB)
+{
+    if (lpDCB == nullptr) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    DCB dcb = *lpDCB;
+    dcb.fBinary = TRUE;
+    if (dcb.fOutX == 0 && dcb.fInX == 0 && dcb.XonChar == dcb.XoffChar) {
+        dcb.XonChar = kXon;
+        dcb.XoffChar = kXoff;
+    }
+    return ::SetCommState(hFile, &dcb);
+}
+
+} // namespace comsend

@@ -1,0 +1,76 @@
+#include "fonts.h"
+
+#include "textcodec.h"
+
+#include <cwchar>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace comsend {
+
+namespace {
+
+struct StandIns {
+    std::wstring_view face;
+    std::vector<std::wstring_view> standIns;
+};
+
+// PMingLiU is the English name of 新細明體 (Windows lists either, by the
+// system's language); MingLiU and Microsoft JhengHei come with every
+// Traditional Chinese Windows; AR PL UMing TW is what wine on Debian finds.
+const StandIns kStandIns[] = {
+    {L"新細明體", {L"PMingLiU", L"MingLiU", L"Microsoft JhengHei", L"AR PL UMing TW"}},
+};
+
+int CALLBACK NoteFound(const LOGFONTW * /*font*/, const TEXTMETRICW * /*metrics*/, DWORD /*type*/, LPARAM found)
+{
+    *reinterpret_cast<bool *>(found) = true;
+    return 0; // one is enough
+}
+
+bool FaceExists(std::wstring_view face)
+{
+    LOGFONTW query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    face.copy(query.lfFaceName, LF_FACESIZE - 1);
+    bool found = false;
+    HDC screen = ::GetDC(nullptr);
+    ::EnumFontFamiliesExW(screen, &query, NoteFound, reinterpret_cast<LPARAM>(&found), 0);
+    ::ReleaseDC(nullptr, screen);
+    return found;
+}
+
+std::wstring ResolveFace(const std::wstring &face, const char *fallbackFace)
+{
+    if (FaceExists(face))
+        return face;
+    for (const StandIns &entry : kStandIns) {
+        if (entry.face != face)
+            continue;
+        for (const std::wstring_view standIn : entry.standIns) {
+            if (FaceExists(standIn))
+                return std::wstring(standIn);
+        }
+    }
+    return fallbackFace != nullptr ? WideFromUtf8(fallbackFace) : face;
+}
+
+} // namespace
+
+FontHandle CreateDescribedFont(const TFontDescription &Font, int dpi, int designPpi, const char *fallbackFace)
+{
+    const std::wstring face = ResolveFace(WideFromUtf8(Font.Name), fallbackFace);
+    LOGFONTW font{};
+    font.lfHeight = ::MulDiv(Font.Height, dpi, designPpi);
+    font.lfWeight = Font.Bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = Font.Charset == TFontCharset::Ansi ? ANSI_CHARSET : DEFAULT_CHARSET;
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    return FontHandle(::CreateFontIndirectW(&font));
+}
+
+} // namespace comsend

@@ -1,0 +1,67 @@
+// What stands behind the toolkit's objects in the Win32 backend: a child
+// window of a standard class for each control, a top-level window for each
+// form, the module and the common controls for the application. The
+// backend's own sources and the Windows tests include this; the form code
+// never does.
+#pragma once
+
+#include "handles.h"
+
+#include "platform/application.h"
+#include "platform/controls.h"
+#include "platform/form.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace comsend {
+
+// A control's window ID is its index in the form description plus this.
+// The IDs stay clear of IDOK and IDCANCEL, which the dialog manager sends
+// for Enter and Esc, and of 1001, the edit box inside a drop-down combo box.
+inline constexpr int kFirstControlId = 100;
+
+struct NativeControl {
+    HWND window;
+};
+
+struct NativeForm {
+    // The fonts and glyphs go after the windows that use them: they are
+    // declared before the window.
+    FontHandle font; // the form's own
+    std::vector<FontHandle> controlFonts;
+    std::vector<IconHandle> glyphs;
+    WindowHandle window;
+    // Every control the description built, by its index there.
+    std::vector<HWND> controls;
+    // The bound buttons, by the same index; null for every other control.
+    std::vector<TBitBtn *> buttons;
+    TBitBtn *defaultButton = nullptr;
+    // The control that has the focus while the window is active; kept while
+    // another window is, and given the focus back on return.
+    HWND focus = nullptr;
+    // The screen's resolution when the form was built, and the one the
+    // description was drawn at: its pixels are scaled by dpi / designPpi.
+    int dpi = 96;
+    int designPpi = 96;
+
+    int Scaled(int pixels) const { return ::MulDiv(pixels, dpi, designPpi); }
+};
+
+struct NativeApplication {
+    HINSTANCE instance = nullptr;
+    bool started = false; // Initialize has run
+};
+
+inline HWND HwndOf(const TControl &Control)
+{
+    return Control.Native().window;
+}
+
+inline HWND WindowOf(const TForm &Form)
+{
+    return Form.Native().window.get();
+}
+
+} // namespace comsend

@@ -1,0 +1,200 @@
+// The progress box on Win32: an owned popup window with the operation's
+// text, a progress bar and a Cancel button. While it is up its owner is
+// disabled, so the form takes no input, but a close request still reaches
+// the form, which then ends the program (formwindow.cpp): the WM_QUIT that
+// follows cancels the operation here and is posted again afterwards.
+// Cancel, Esc and closing the box cancel it too.
+#include "messageloop.h"
+#include "native.h"
+#include "textcodec.h"
+
+#include "platform/progress.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+namespace comsend {
+
+namespace {
+
+constexpr int kScale = 1000;
+constexpr wchar_t kBoxClass[] = L"comsendProgressBox";
+
+// The box's layout in pixels at 96 dpi.
+constexpr int kMargin = 12;
+constexpr int kInnerWidth = 300;
+constexpr int kTextHeight = 16;
+constexpr int kBarHeight = 18;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kGap = 10;
+
+LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto *cancelled = reinterpret_cast<bool *>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const bool cancel = (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || message == WM_CLOSE;
+    if (cancel && cancelled != nullptr) {
+        *cancelled = true;
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterBoxClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    if (::GetClassInfoExW(instance, kBoxClass, &windowClass))
+        return;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = BoxProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kBoxClass;
+    ::RegisterClassExW(&windowClass);
+}
+
+int Dpi(HWND window)
+{
+    HDC dc = ::GetDC(window);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(window, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+class ProgressBox {
+public:
+    ProgressBox(const TLongOperation &operation, HWND owner) : operation_(operation), owner_(owner)
+    {
+        HINSTANCE instance = Application->Native().instance;
+        RegisterBoxClass(instance);
+        const int dpi = Dpi(owner);
+        const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+        RECT frame{0, 0, px(2 * kMargin + kInnerWidth),
+                   px(2 * kMargin + kTextHeight + kBarHeight + kButtonHeight + 2 * kGap)};
+        const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+        ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+        const std::wstring title = FromAnsiString(Application->Title().c_str());
+        box_.reset(::CreateWindowExW(exStyle, kBoxClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance,
+                                     nullptr));
+        if (!box_)
+            return;
+        ::SetWindowLongPtrW(box_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&cancelled_));
+        const auto child = [&](const wchar_t *cls, const wchar_t *text, DWORD childStyle, int top, int left,
+                               int width, int height, int id) {
+            HWND control = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | childStyle, px(left), px(top),
+                                             px(width), px(height), box_.get(),
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+            ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+            return control;
+        };
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+        int top = kMargin;
+        text_ = child(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, top, kMargin, kInnerWidth, kTextHeight, 0);
+        top += kTextHeight + kGap;
+        bar_ = child(PROGRESS_CLASSW, L"", 0, top, kMargin, kInnerWidth, kBarHeight, 0);
+        ::SendMessageW(bar_, PBM_SETRANGE32, 0, kScale);
+        top += kBarHeight + kGap;
+        HWND cancel = child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
+                            kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
+        Update();
+        CentreOnOwner();
+        ::ShowWindow(box_.get(), SW_SHOW);
+        if (owner_ != nullptr)
+            ::EnableWindow(owner_, FALSE);
+        ::SetFocus(cancel);
+    }
+    ProgressBox(const ProgressBox &) = delete;
+    ProgressBox &operator=(const ProgressBox &) = delete;
+    ~ProgressBox()
+    {
+        // The owner takes input again before the box goes, so that it is
+        // the window that becomes active.
+        if (owner_ != nullptr)
+            ::EnableWindow(owner_, TRUE);
+        box_.reset();
+    }
+
+    void Update()
+    {
+        const std::wstring text = FromAnsiString(operation_.Describe());
+        if (text != shown_) {
+            ::SetWindowTextW(text_, text.c_str());
+            shown_ = text;
+        }
+        const auto total = operation_.Total();
+        const auto position = total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total);
+        ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    }
+    bool Cancelled() const { return cancelled_; }
+
+private:
+    void CentreOnOwner()
+    {
+        RECT area{};
+        if (owner_ == nullptr || !::GetWindowRect(owner_, &area))
+            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        RECT box{};
+        ::GetWindowRect(box_.get(), &box);
+        const int width = box.right - box.left;
+        const int height = box.bottom - box.top;
+        ::SetWindowPos(box_.get(), nullptr, area.left + (area.right - area.left - width) / 2,
+                       area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    const TLongOperation &operation_;
+    HWND owner_;
+    FontHandle font_;
+    WindowHandle box_;
+    HWND text_ = nullptr;
+    HWND bar_ = nullptr;
+    std::wstring shown_;
+    bool cancelled_ = false;
+};
+
+HWND BoxOwner()
+{
+    if (HWND active = ::GetActiveWindow())
+        return active;
+    TForm *main = Application->MainForm();
+    return main != nullptr ? main->Native().window.get() : nullptr;
+}
+
+} // namespace
+
+void RunWithProgress(TLongOperation &Operation)
+{
+    const bool windows = Application != nullptr && Application->Native().started;
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<ProgressBox> box;
+    bool cancelled = false;
+    bool quit = false;
+    int quitCode = 0;
+    while (Operation.Step()) {
+        if (windows && box == nullptr && std::chrono::steady_clock::now() - start >= kProgressDelay)
+            box = std::make_unique<ProgressBox>(Operation, BoxOwner());
+        if (box != nullptr) {
+            box->Update();
+            if (!quit && !PumpWaiting(quitCode))
+                quit = true;
+        }
+        const bool stop = quit || (box != nullptr && box->Cancelled()) || (windows && Application->Terminated());
+        if (stop && !cancelled) {
+            Operation.Cancel();
+            cancelled = true;
+        }
+    }
+    box.reset();
+    if (quit)
+        ::PostQuitMessage(quitCode);
+}
+
+} // namespace comsend
