@@ -39,7 +39,8 @@ TEST(PartialSend, NothingSentKeepsTheWholeText)
 TEST(PartialSend, CharacterCutOffIsNotSentAgain)
 {
     const AnsiString text = Narrow("ab傳c");
-    ASSERT_TRUE(text.IsRepresentable()) << "the system's encoding has no 傳";
+    if (!text.IsRepresentable())
+        GTEST_SKIP() << "the system's encoding has no 傳 (a single-byte code page)";
     const std::size_t width = text.Length() - 3;
     ASSERT_GE(width, 2U);
     const std::string character(text.c_str() + 2, width);

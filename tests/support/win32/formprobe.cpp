@@ -1,0 +1,271 @@
+// The probe on the Win32 backend: messages to the real controls, keys posted
+// to the focused one and run through the message loop as the keyboard's
+// would be, and message boxes found among the thread's windows by their
+// dialog class, from a timer that fires inside their own modal loop.
+#include "support/formprobe.h"
+
+#include "native.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+using namespace comsend;
+
+namespace {
+
+std::string Utf8(const std::wstring &text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                           0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
+                          nullptr);
+    return utf8;
+}
+
+std::wstring Wide(const std::string &utf8)
+{
+    const int size =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), text.data(), size);
+    return text;
+}
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Line ends as the form code sees them.
+std::string Plain(const std::wstring &text)
+{
+    std::string utf8 = Utf8(text);
+    for (std::size_t at = utf8.find("\r\n"); at != std::string::npos; at = utf8.find("\r\n", at))
+        utf8.erase(at, 1);
+    return utf8;
+}
+
+void Pump()
+{
+    Application->ProcessMessages();
+}
+
+void PostKey(HWND target, WPARAM key)
+{
+    const UINT scan = ::MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    ::PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    ::PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (3U << 30));
+    Pump();
+}
+
+} // namespace
+
+struct FormProbe::Impl {};
+
+FormProbe::FormProbe(TForm1 &form) : form_(form) {}
+
+FormProbe::~FormProbe() = default;
+
+void FormProbe::ShowAndActivate()
+{
+    form_.Show();
+    ::SetForegroundWindow(WindowOf(form_));
+    ::SetActiveWindow(WindowOf(form_));
+    Pump();
+}
+
+std::string FormProbe::WindowCaption() const
+{
+    return Utf8(WindowText(WindowOf(form_)));
+}
+
+Rect FormProbe::WindowRect() const
+{
+    RECT r{};
+    ::GetWindowRect(WindowOf(form_), &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+Rect FormProbe::ControlRect(const TControl &control) const
+{
+    RECT r{};
+    ::GetWindowRect(HwndOf(control), &r);
+    ::MapWindowPoints(nullptr, WindowOf(form_), reinterpret_cast<POINT *>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::string FormProbe::Text(const TControl &control) const
+{
+    return Plain(WindowText(HwndOf(control)));
+}
+
+std::vector<std::string> FormProbe::Items(const TComboBox &box) const
+{
+    HWND combo = HwndOf(box);
+    std::vector<std::string> items;
+    const auto count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<std::size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        item.resize(static_cast<std::size_t>(
+            ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+        items.push_back(Utf8(item));
+    }
+    return items;
+}
+
+bool FormProbe::Editable(const TComboBox &box) const
+{
+    return (::GetWindowLongW(HwndOf(box), GWL_STYLE) & 3) == CBS_DROPDOWN;
+}
+
+Rect FormProbe::TextExtent(const TControl &control) const
+{
+    HWND window = HwndOf(control);
+    const std::wstring text = WindowText(window);
+    HDC dc = ::GetDC(window);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return {0, 0, size.cx, size.cy};
+}
+
+bool FormProbe::HasFocus(const TControl &control) const
+{
+    HWND focus = ::GetFocus();
+    if (focus == nullptr)
+        focus = form_.Native().focus; // kept while a message box has the keyboard
+    return focus != nullptr && (focus == HwndOf(control) || ::IsChild(HwndOf(control), focus));
+}
+
+void FormProbe::Focus(const TControl &control)
+{
+    ::SetActiveWindow(WindowOf(form_));
+    ::SetFocus(HwndOf(control));
+    Pump();
+}
+
+// Characters as the keyboard would deliver them, after the old text is
+// selected and cleared.
+void FormProbe::Type(const TControl &box, const std::string &text)
+{
+    Focus(box);
+    HWND focus = ::GetFocus();
+    ::SendMessageW(focus, EM_SETSEL, 0, -1);
+    ::SendMessageW(focus, WM_CLEAR, 0, 0);
+    for (const wchar_t character : Wide(text))
+        ::PostMessageW(focus, WM_CHAR, character, 1);
+    Pump();
+}
+
+void FormProbe::Press(Key key)
+{
+    const WPARAM code = key == Key::Tab ? VK_TAB : key == Key::Enter ? VK_RETURN : VK_ESCAPE;
+    PostKey(::GetFocus(), code);
+}
+
+void FormProbe::Click(const TBitBtn &button)
+{
+    ::SendMessageW(HwndOf(button), BM_CLICK, 0, 0);
+    Pump();
+}
+
+namespace {
+
+struct Answering {
+    AnsweredBoxes answered;
+    std::function<void()> whileUp;
+    std::set<HWND> handled;
+};
+
+Answering *answering = nullptr;
+
+BOOL CALLBACK FindBox(HWND window, LPARAM found)
+{
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && ::IsWindowVisible(window)
+        && answering->handled.count(window) == 0) {
+        *reinterpret_cast<HWND *>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CountButton(HWND window, LPARAM count)
+{
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"Button")
+        ++*reinterpret_cast<int *>(count);
+    return TRUE;
+}
+
+void CALLBACK AnswerBox(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, DWORD /*time*/)
+{
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr)
+        return;
+    answering->handled.insert(box);
+    answering->answered.texts.push_back(Plain(WindowText(::GetDlgItem(box, 0xFFFF))));
+    if (answering->whileUp)
+        answering->whileUp();
+    int buttons = 0;
+    ::EnumChildWindows(box, CountButton, reinterpret_cast<LPARAM>(&buttons));
+    if (buttons != 1)
+        ++answering->answered.withOtherButtons;
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::function<void()> &whileUp)
+{
+    Answering state{{}, whileUp, {}};
+    answering = &state;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, AnswerBox);
+    action();
+    ::KillTimer(nullptr, timer);
+    answering = nullptr;
+    return state.answered;
+}
+
+// The ports the test runner mapped to pseudo-terminals, handed out in turn.
+struct TestPort::Impl {
+    std::string name;
+};
+
+TestPort::TestPort() : impl_(std::make_unique<Impl>())
+{
+    static std::size_t next = 0;
+    std::vector<std::string> names;
+    std::istringstream list(std::getenv("COMSEND_TEST_PORTS") != nullptr ? std::getenv("COMSEND_TEST_PORTS")
+                                                                         : "");
+    for (std::string name; std::getline(list, name, ',');)
+        names.push_back(name);
+    if (!names.empty())
+        impl_->name = names[next++ % names.size()];
+}
+
+TestPort::~TestPort() = default;
+
+std::string TestPort::Name() const
+{
+    return impl_->name;
+}
+
+// Wine maps no COM name that the runner did not map; COM1 to COM4 may stand
+// for the machine's own ports.
+std::string TestPort::Missing()
+{
+    return "COM9";
+}

@@ -1,0 +1,234 @@
+#!/usr/bin/python3
+"""End-to-end cases for comsend.exe under 64-bit wine, on the session of a
+prefix (wine.py): the cases every build shares (tests/e2e/shared.py) and the
+ones only Windows has. Run as:
+
+    e2e.py CASE PREFIX COMSEND_EXE INSPECT_EXE
+
+The window is driven with xdotool, which wine turns into real keyboard and
+mouse input; what the window shows is read with inspect.exe, from another
+process in the same session (wine draws Win32 controls into one X window,
+so X cannot see them). Text that is not ASCII goes in through inspect.exe:
+xdotool's typing of it does not survive wine's keyboard mapping.
+"""
+
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.dont_write_bytecode = True
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, here)
+sys.path.insert(0, os.path.join(os.path.dirname(here), "e2e"))
+
+import shared  # noqa: E402
+import wine  # noqa: E402
+from processes import (BOX_TIMEOUT, BYTES_TIMEOUT, POLL_INTERVAL, WINDOW_TIMEOUT,  # noqa: E402
+                       Failure, check, expect_bytes, wait_for)
+
+MAIN_TITLE = "Form1"
+CP950 = "zh_TW.UTF-8"  # wine takes code page 950 from it
+
+
+class WineComsend:
+    def __init__(self, session, program, inspector, workdir, lang):
+        self.session, self.inspector, self.lang, self.workdir = session, inspector, lang, workdir
+        self.log = os.path.join(workdir, "comsend.log")
+        self.process = session.start(program, lang=lang, log=self.log)
+        self.window = wait_for(self._window, WINDOW_TIMEOUT, f"the window titled {MAIN_TITLE}")
+
+    def _window(self):
+        self.check_running()
+        found = self.xdotool("search", "--onlyvisible", "--name", f"^{MAIN_TITLE}$").split()
+        return found[0] if found and self.inspect("form").get("controls") else None
+
+    def check_running(self):
+        code = self.process.poll()
+        check(code is None, f"comsend.exe ended with {code}")
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *map(str, args)], env=self.session.env(), capture_output=True,
+                                text=True, timeout=BOX_TIMEOUT)
+        return result.stdout
+
+    def inspect(self, *args):
+        with tempfile.NamedTemporaryFile(dir=self.workdir, suffix=".json") as out:
+            self.session.start(self.inspector, args, lang=self.lang, log=out.name).wait(timeout=WINDOW_TIMEOUT)
+            with open(out.name, "rb") as f:
+                text = f.read().decode(errors="replace").strip()
+        return json.loads(text) if text.startswith("{") else {}
+
+    # -- input
+
+    def click(self, name):
+        left, top, width, height = self.inspect("form")["controls"][name]["rect"]
+        self.xdotool("windowfocus", "--sync", self.window)
+        self.xdotool("mousemove", left + width // 2, top + height // 2, "click", 1)
+
+    def key(self, *keys):
+        self.xdotool("windowfocus", "--sync", self.window)
+        self.xdotool("key", *keys)
+
+    def set_text(self, name, text):
+        self.inspect("settext", name, text.encode().hex())
+
+    # -- message boxes
+
+    def boxes(self):
+        return [bytes.fromhex(text).decode() for text in self.inspect("boxes").get("boxes", [])]
+
+    def box_text(self, why):
+        return wait_for(self.boxes, BOX_TIMEOUT, f"a message box ({why})")[0]
+
+    def wait_box(self, why):
+        self.box_text(why)
+
+    def dismiss_box(self, why):
+        self.box_text(why)
+        box = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name", "^comsend$").split(),
+                       BOX_TIMEOUT, f"the {why} box's window")[0]
+        self.xdotool("windowfocus", "--sync", box)
+        self.xdotool("key", "Return")
+        wait_for(lambda: not self.boxes(), BOX_TIMEOUT, f"the {why} box to close")
+        self.check_running()
+
+    def wait_progress(self, why):
+        wait_for(lambda: self.inspect("progress").get("up"), BOX_TIMEOUT, f"the progress box of {why}")
+
+    # -- the program's operations
+
+    def connect_only(self, port):
+        self.set_text("ComboBox1", port)
+        self.click("BitBtn1")
+
+    def connect(self, port):
+        self.connect_only(port)
+        text = self.box_text("Connect")
+        check(text == "Connect Success!", f"Connect to {port} said {text!r}")
+        self.dismiss_box("Connect")
+
+    def click_disconnect(self):
+        self.click("BitBtn2")
+
+    def enter_text(self, text):
+        self.set_text("Edit1", text)
+        self.click("Edit1")
+        self.key("Return")
+
+    def close(self):
+        self.inspect("close")
+        try:
+            return self.process.wait(timeout=WINDOW_TIMEOUT)
+        except Exception as error:
+            raise Failure("comsend.exe did not end after its window was closed") from error
+
+
+class WinePort:
+    """A COM name mapped to a pseudo-terminal; the far end is its master."""
+
+    def __init__(self, session, name):
+        self.ports = wine.Ports(session, [name])
+        self.name = name
+        self.master = self.ports.master(name)
+        self.slave = self.ports.lines[name][1]
+
+    def receive(self, count, timeout=BYTES_TIMEOUT):
+        received = b""
+        deadline = time.monotonic() + timeout
+        while len(received) < count and time.monotonic() < deadline:
+            received += self._read()
+            time.sleep(POLL_INTERVAL)
+        return received + self._read()
+
+    def _read(self):
+        try:
+            return os.read(self.master, 65536)
+        except OSError:
+            return b""
+
+    def fill(self):
+        os.set_blocking(self.slave, False)
+        for _ in range(3):
+            try:
+                while True:
+                    os.write(self.slave, b"f" * 256)
+            except BlockingIOError:
+                time.sleep(0.05)
+
+    def close(self):
+        self.ports.close()
+
+
+class WinePlatform:
+    missing = "COM9"
+
+    def __init__(self, session, program, inspector, workdir):
+        self.session, self.program, self.inspector, self.workdir = session, program, inspector, workdir
+
+    def start(self, big5=False):
+        return WineComsend(self.session, self.program, self.inspector, self.workdir,
+                           CP950 if big5 else "C.UTF-8")
+
+    def port(self, name="COM5"):
+        return WinePort(self.session, name)
+
+    @staticmethod
+    def released(port):
+        """Only the bytes can be seen under wine: it keeps no port to itself."""
+
+
+def port_ten_and_above(platform):
+    """COM10 and above open too: the device prefix they need is added."""
+    port = platform.port("COM10")
+    try:
+        app = platform.start()
+        app.connect(port.name)
+        app.enter_text("10")
+        expect_bytes(port, b"10", "the Send on COM10")
+    finally:
+        port.close()
+
+
+def not_a_serial_port(platform):
+    """A file that CreateFileA opens is still no port: nothing is written."""
+    app = platform.start()
+    app.connect_only("C:\\windows\\win.ini")
+    text = app.box_text("Connect")
+    check(text == "Connect Fail!\nThis is not a serial port.", f"Connect to a file said {text!r}")
+    app.dismiss_box("Connect")
+
+
+CASES = dict(shared.CASES, port_ten_and_above=port_ten_and_above, not_a_serial_port=not_a_serial_port)
+
+
+def main(argv):
+    if len(argv) != 4 or argv[0] not in CASES:
+        print(f"usage: e2e.py {{{'|'.join(CASES)}}} PREFIX COMSEND_EXE INSPECT_EXE")
+        return 2
+    name, prefix, program, inspector = argv
+    reason = wine.not_runnable(program)
+    if reason:
+        print(f"skipped: {name} not run: {reason}")
+        return 77
+    session = wine.Session(prefix)
+    with tempfile.TemporaryDirectory(prefix="comsend-wine-e2e-") as workdir:
+        platform = WinePlatform(session, program, inspector, workdir)
+        try:
+            CASES[name](platform)
+        except Failure as failure:
+            print(f"FAIL: {name}: {failure}")
+            log = os.path.join(workdir, "comsend.log")
+            if os.path.exists(log):
+                print(open(log, "rb").read().decode(errors="replace"))
+            return 1
+        finally:
+            session.kill_programs()
+    print(f"PASS: {name}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

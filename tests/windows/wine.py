@@ -1,0 +1,219 @@
+"""A throwaway 64-bit wine prefix on a private Xvfb, for running comsend's
+Windows build here, and pseudo-terminals standing in for COM ports.
+
+One session (an Xvfb and a persistent wineserver) serves a whole test run:
+wine's desktop process binds to the display the first program opens, and a
+cold wineserver costs seconds per program. `setup` starts it and leaves it
+running; `teardown` ends it; `run` runs one program in it.
+
+COM names never reach a real serial port: wine's mount manager links com1..
+to /dev/ttyS0.. (here the machine's console) whenever a server starts, so
+the session drops those links once its server is up, and the ports the tests
+use are links to pseudo-terminals that the driver holds.
+"""
+
+import json
+import os
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import tty
+
+WINE64 = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver64"
+QUIET = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"}
+TIMEOUT = 120
+
+
+def can_run_i386():
+    """Whether this machine executes 32-bit x86 code: a tiny static i386 ELF
+    that exits with 42, run for real."""
+    code = bytes([0xb8, 1, 0, 0, 0, 0xbb, 42, 0, 0, 0, 0xcd, 0x80])  # exit(42) by int 0x80
+    base, ehsize, phsize = 0x08048000, 52, 32
+    header = b"\x7fELF" + bytes([1, 1, 1, 0]) + b"\0" * 8 + struct.pack(
+        "<HHIIIIIHHHHHH", 2, 3, 1, base + ehsize + phsize, ehsize, 0, 0, ehsize, phsize, 1, 0, 0, 0)
+    total = ehsize + phsize + len(code)
+    program = header + struct.pack("<IIIIIIII", 1, 0, base, base, total, total, 5, 0x1000) + code
+    with tempfile.TemporaryDirectory() as scratch:
+        path = os.path.join(scratch, "i386-exit42")
+        with open(path, "wb") as f:
+            f.write(program)
+        os.chmod(path, 0o755)
+        try:
+            return subprocess.run([path], timeout=10).returncode == 42
+        except OSError:
+            return False
+
+
+def not_runnable(exe):
+    """Why this machine cannot run the program under wine, or None: 32-bit
+    programs need a machine that executes 32-bit x86 code."""
+    with open(exe, "rb") as f:
+        header = f.read(4096)
+    pe = struct.unpack_from("<I", header, 0x3C)[0]
+    machine = struct.unpack_from("<H", header, pe + 4)[0]
+    if machine == 0x14C and not can_run_i386():
+        return "this machine cannot execute 32-bit x86 code"
+    return None
+
+
+class Session:
+    def __init__(self, prefix):
+        self.prefix = os.path.abspath(prefix)
+        self.state_file = os.path.join(self.prefix, "comsend-session.json")
+        self.started = []
+
+    def env(self, **extra):
+        state = self._state()
+        return dict(os.environ, WINEPREFIX=self.prefix, DISPLAY=state["display"], **QUIET, **extra)
+
+    def _state(self):
+        with open(self.state_file) as f:
+            return json.load(f)
+
+    def _wine(self, *args, env=None, timeout=TIMEOUT):
+        subprocess.run([WINE64, *args], env=env or self.env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout, check=False)
+
+    def setup(self):
+        self.teardown()
+        os.makedirs(self.prefix, exist_ok=True)
+        display, xvfb = _start_xvfb(os.path.join(self.prefix, "xvfb.log"))
+        with open(self.state_file, "w") as f:
+            json.dump({"display": display, "xvfb": xvfb}, f)
+        fresh = not os.path.exists(os.path.join(self.prefix, "system.reg"))
+        if fresh:
+            self._wine("wineboot", "-i")
+            subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=TIMEOUT, check=False)
+            self._configure()
+        subprocess.run(["setsid", "-f", WINESERVER, "-p"], env=self.env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT, check=True)
+        self._wine("cmd", "/c", "exit")  # the mount manager makes its COM links now...
+        self._drop_real_ports()          # ...and they are dropped for the session's lifetime
+
+    def _configure(self):
+        """Fonts and window settings of the test prefix: wine's own fonts (the
+        package does not put them in a prefix), a stand-in for the Chinese UI
+        font, and windows that wine frames itself (with no window manager,
+        wine otherwise waits two seconds on every window it hides)."""
+        fonts = os.path.join(self.prefix, "drive_c", "windows", "Fonts")
+        if os.path.isdir("/usr/share/wine/fonts"):
+            for name in os.listdir("/usr/share/wine/fonts"):
+                target = os.path.join(fonts, name)
+                if not os.path.exists(target):
+                    with open(os.path.join("/usr/share/wine/fonts", name), "rb") as src, \
+                            open(target, "wb") as dst:
+                        dst.write(src.read())
+        env = self.env(LANG="C.UTF-8", LC_ALL="C.UTF-8")
+        substitutes = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes"
+        for face in ("新細明體", "PMingLiU"):
+            self._wine("reg", "add", substitutes, "/v", face, "/t", "REG_SZ", "/d", "AR PL UMing TW", "/f",
+                       env=env)
+        self._wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/t", "REG_SZ",
+                   "/d", "N", "/f", env=env)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=TIMEOUT, check=False)
+
+    def _drop_real_ports(self):
+        devices = os.path.join(self.prefix, "dosdevices")
+        for name in os.listdir(devices):
+            path = os.path.join(devices, name)
+            if name.startswith("com") and os.path.islink(path):
+                if os.readlink(path).startswith(("/dev/ttyS", "/dev/ttyUSB", "/dev/ttyACM")):
+                    os.unlink(path)
+
+    def teardown(self):
+        if not os.path.exists(self.state_file):
+            return
+        subprocess.run([WINESERVER, "-k"], env=dict(os.environ, WINEPREFIX=self.prefix),
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=TIMEOUT, check=False)
+        try:
+            os.kill(self._state()["xvfb"], signal.SIGTERM)
+        except (OSError, ValueError, KeyError):
+            pass
+        os.unlink(self.state_file)
+
+    def start(self, exe, args=(), lang="C.UTF-8", log=None):
+        """Starts a Windows program; its output goes to a file, never to a
+        pipe (wine's helper processes would keep a pipe open)."""
+        env = self.env(LANG=lang, LC_ALL=lang)
+        env.pop("QT_QPA_PLATFORM", None)
+        with open(log or os.devnull, "wb") as out:
+            process = subprocess.Popen([WINE64, exe, *args], env=env, stdin=subprocess.DEVNULL, stdout=out,
+                                       stderr=subprocess.STDOUT)
+        self.started.append(process)
+        return process
+
+    def kill_programs(self):
+        """Ends the programs this driver started that are still running."""
+        for process in self.started:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        self.started.clear()
+
+
+class Ports:
+    """COM names mapped to pseudo-terminals held here: the master is the far
+    end of the line, and the slave stays open so that the far end never sees
+    a hang-up between one opener and the next."""
+
+    def __init__(self, session, names):
+        self.devices = os.path.join(session.prefix, "dosdevices")
+        self.lines = {}
+        for name in names:
+            master, slave = os.openpty()
+            tty.setraw(slave)
+            os.set_blocking(master, False)
+            link = os.path.join(self.devices, name.lower())
+            if os.path.lexists(link):
+                os.unlink(link)
+            os.symlink(os.ttyname(slave), link)
+            self.lines[name] = (master, slave)
+
+    def master(self, name):
+        return self.lines[name][0]
+
+    def drain_in_background(self):
+        """Reads and drops whatever arrives, so that no line ever fills."""
+        stop = threading.Event()
+
+        def drain():
+            while not stop.is_set():
+                for master, _ in self.lines.values():
+                    try:
+                        os.read(master, 65536)
+                    except OSError:
+                        pass
+                time.sleep(0.05)
+
+        threading.Thread(target=drain, daemon=True).start()
+        return stop
+
+    def close(self):
+        for name, (master, slave) in self.lines.items():
+            link = os.path.join(self.devices, name.lower())
+            if os.path.islink(link):
+                os.unlink(link)
+            os.close(master)
+            os.close(slave)
+
+
+def _start_xvfb(log):
+    reader, writer = os.pipe()
+    with open(log, "wb") as out:
+        process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(writer), "-screen", "0", "1024x768x24", "-dpi", "96",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=[writer], stdin=subprocess.DEVNULL, stdout=out, stderr=out, start_new_session=True)
+    os.close(writer)
+    with os.fdopen(reader, "rb") as pipe:
+        number = pipe.readline().strip()
+    if not number.isdigit():
+        process.kill()
+        sys.exit("Xvfb did not report a display")
+    return ":" + number.decode(), process.pid
