@@ -105,7 +105,7 @@ public:
         HWND cancel = child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
                             kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
         Update();
-        CentreOnOwner();
+        CentreOnScreen();
         ::ShowWindow(box_.get(), SW_SHOW);
         if (owner_ != nullptr)
             ::EnableWindow(owner_, FALSE);
@@ -136,10 +136,16 @@ public:
     bool Cancelled() const { return cancelled_; }
 
 private:
-    void CentreOnOwner()
+    // Centred on the work area of the owner's monitor, where the program's
+    // message boxes come up too.
+    void CentreOnScreen()
     {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
         RECT area{};
-        if (owner_ == nullptr || !::GetWindowRect(owner_, &area))
+        if (::GetMonitorInfoW(::MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            area = monitor.rcWork;
+        else
             ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         RECT box{};
         ::GetWindowRect(box_.get(), &box);
