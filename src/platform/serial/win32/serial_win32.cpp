@@ -68,7 +68,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     std::string name(lpFileName);
     if (IsHighComName(name))
-        name.insert(0, "\\\\.\\");
+        name.insert(0, R"(\\.\)");
     HANDLE handle = ::CreateFileA(name.c_str(), dwDesiredAccess, dwShareMode, lpSecurityAttributes,
                                   dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
     if (handle == INVALID_HANDLE_VALUE || IsSerialPort(handle))
