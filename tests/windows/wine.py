@@ -18,7 +18,6 @@ import signal
 import struct
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 import tty
@@ -30,23 +29,9 @@ TIMEOUT = 120
 
 
 def can_run_i386():
-    """Whether this machine executes 32-bit x86 code: a tiny static i386 ELF
-    that exits with 42, run for real."""
-    code = bytes([0xb8, 1, 0, 0, 0, 0xbb, 42, 0, 0, 0, 0xcd, 0x80])  # exit(42) by int 0x80
-    base, ehsize, phsize = 0x08048000, 52, 32
-    header = b"\x7fELF" + bytes([1, 1, 1, 0]) + b"\0" * 8 + struct.pack(
-        "<HHIIIIIHHHHHH", 2, 3, 1, base + ehsize + phsize, ehsize, 0, 0, ehsize, phsize, 1, 0, 0, 0)
-    total = ehsize + phsize + len(code)
-    program = header + struct.pack("<IIIIIIII", 1, 0, base, base, total, total, 5, 0x1000) + code
-    with tempfile.TemporaryDirectory() as scratch:
-        path = os.path.join(scratch, "i386-exit42")
-        with open(path, "wb") as f:
-            f.write(program)
-        os.chmod(path, 0o755)
-        try:
-            return subprocess.run([path], timeout=10).returncode == 42
-        except OSError:
-            return False
+    """Whether this machine executes 32-bit x86 code (scripts/can-run-i386)."""
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "can-run-i386")
+    return subprocess.run([script], timeout=30).returncode == 0
 
 
 def not_runnable(exe):

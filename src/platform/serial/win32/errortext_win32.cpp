@@ -15,12 +15,13 @@ namespace {
 std::string SystemText(DWORD error)
 {
     char text[512] = {};
-    const DWORD length =
-        ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                         nullptr, error, 0, text, sizeof text, nullptr);
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS
+                                              | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                          nullptr, error, 0, text, sizeof text, nullptr);
     std::string message(text, length);
-    while (!message.empty() && (message.back() == ' ' || message.back() == '.' || message.back() == '\r'
-                                || message.back() == '\n'))
+    while (!message.empty()
+           && (message.back() == ' ' || message.back() == '.' || message.back() == '\r'
+               || message.back() == '\n'))
         message.pop_back();
     return message.empty() ? "error " + std::to_string(error) : message;
 }

@@ -16,7 +16,8 @@ DWORD Write(HANDLE port, const char *bytes, DWORD count, std::chrono::millisecon
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1));
+    timeouts.WriteTotalTimeoutConstant =
+        static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1));
     if (!::SetCommTimeouts(port, &timeouts))
         return ::GetLastError();
     DWORD written = 0;

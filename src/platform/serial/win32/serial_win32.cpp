@@ -18,9 +18,6 @@
 // including refusals, is the driver's.
 #include "platform/kernel.h"
 
-// Here SetCommState is the kernel's: the wrapper calls it.
-#undef SetCommState
-
 #include <cctype>
 #include <string>
 
@@ -68,7 +65,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     std::string name(lpFileName);
     if (IsHighComName(name))
-        name.insert(0, "\\\\.\\");
+        name.insert(0, R"(\\.\)");
     HANDLE handle = ::CreateFileA(name.c_str(), dwDesiredAccess, dwShareMode, lpSecurityAttributes,
                                   dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
     if (handle == INVALID_HANDLE_VALUE || IsSerialPort(handle))
@@ -78,13 +75,13 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     return INVALID_HANDLE_VALUE;
 }
 
-BOOL SetPortCommState(HANDLE hFile, LPDCB lpDCB)
+BOOL SetCommState(HANDLE hFile, DCB *lpDCB)
 {
     if (lpDCB == nullptr) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    DCB dcb = *lpDCB;
+    ::DCB dcb = *lpDCB;
     dcb.fBinary = TRUE;
     if (dcb.fOutX == 0 && dcb.fInX == 0 && dcb.XonChar == dcb.XoffChar) {
         dcb.XonChar = kXon;

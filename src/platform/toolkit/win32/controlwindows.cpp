@@ -102,7 +102,8 @@ HWND CreateControlWindow(const TControlDescription &d, int index, NativeForm &fo
     const std::wstring text = d.Class == TControlClass::ComboBox ? std::wstring() : WideFromUtf8(d.Text);
     HWND window = ::CreateWindowExW(kind.exStyle, kind.className, text.c_str(), style, form.Scaled(d.Left),
                                     form.Scaled(d.Top), form.Scaled(d.Width), CreationHeight(d, form),
-                                    form.window.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
+                                    form.window.get(),
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)),
                                     ::GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr)
         return nullptr;

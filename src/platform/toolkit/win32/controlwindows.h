@@ -11,7 +11,7 @@ namespace comsend {
 // Creates the control with the description's index `index` in the form's
 // window, scaled to the form's resolution; null when the system refused.
 // Glyphs it draws are kept in the form.
-HWND CreateControlWindow(const TControlDescription &Control, int index, NativeForm &Form, HFONT font);
+HWND CreateControlWindow(const TControlDescription &d, int index, NativeForm &form, HFONT font);
 
 // Sizes a label to its text in its font, from where it stands.
 void FitToText(HWND Label);

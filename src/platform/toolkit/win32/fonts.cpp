@@ -23,7 +23,8 @@ const StandIns kStandIns[] = {
     {L"新細明體", {L"PMingLiU", L"MingLiU", L"Microsoft JhengHei", L"AR PL UMing TW"}},
 };
 
-int CALLBACK NoteFound(const LOGFONTW * /*font*/, const TEXTMETRICW * /*metrics*/, DWORD /*type*/, LPARAM found)
+int CALLBACK NoteFound(const LOGFONTW * /*font*/, const TEXTMETRICW * /*metrics*/, DWORD /*type*/,
+                       LPARAM found)
 {
     *reinterpret_cast<bool *>(found) = true;
     return 0; // one is enough

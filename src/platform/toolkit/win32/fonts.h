@@ -13,6 +13,7 @@ namespace comsend {
 // The font at dpi for a description drawn at designPpi; fallbackFace is the
 // face to use when neither the named face nor a stand-in exists (null: leave
 // the choice to the font mapper).
-FontHandle CreateDescribedFont(const TFontDescription &Font, int dpi, int designPpi, const char *fallbackFace);
+FontHandle CreateDescribedFont(const TFontDescription &Font, int dpi, int designPpi,
+                               const char *fallbackFace);
 
 } // namespace comsend

@@ -52,13 +52,15 @@ std::vector<std::size_t> StackingOrder(const TFormDescription &description)
         if (controls[i].TabOrder >= 0)
             stops.push_back(i);
     }
-    std::stable_sort(stops.begin(), stops.end(),
-                     [&](std::size_t a, std::size_t b) { return controls[a].TabOrder < controls[b].TabOrder; });
+    std::stable_sort(stops.begin(), stops.end(), [&](std::size_t a, std::size_t b) {
+        return controls[a].TabOrder < controls[b].TabOrder;
+    });
     std::vector<std::size_t> order;
     for (const std::size_t stop : stops) {
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const char *target = controls[i].FocusControl;
-            if (controls[i].TabOrder < 0 && target != nullptr && std::string_view(target) == controls[stop].Name)
+            if (controls[i].TabOrder < 0 && target != nullptr
+                && std::string_view(target) == controls[stop].Name)
                 order.push_back(i);
         }
         order.push_back(stop);
@@ -92,11 +94,11 @@ TForm::TForm(TComponent *Owner, const TFormDescription &Description,
     const std::wstring windowClass = RegisterFormClass(Description);
     // The description's size is the outer one, frame and caption included,
     // as CreateWindowEx takes it. The position is the screen's own.
-    HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, windowClass.c_str(),
-                                    WideFromUtf8(Description.Caption).c_str(),
-                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, Description.Left, Description.Top,
-                                    form.Scaled(Description.Width), form.Scaled(Description.Height), nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), this);
+    HWND window =
+        ::CreateWindowExW(WS_EX_CONTROLPARENT, windowClass.c_str(), WideFromUtf8(Description.Caption).c_str(),
+                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, Description.Left, Description.Top,
+                          form.Scaled(Description.Width), form.Scaled(Description.Height), nullptr, nullptr,
+                          ::GetModuleHandleW(nullptr), this);
     if (window == nullptr)
         throw Exception(AnsiString("The window could not be created (error " + LastErrorText() + ")"));
     form.window.reset(window);

@@ -121,12 +121,12 @@ std::wstring RegisterFormClass(const TFormDescription &Description)
     windowClass.lpfnWndProc = FormWindowProc;
     windowClass.hInstance = instance;
     // The program's icon, where the executable carries one (tests do not).
-    windowClass.hIcon = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON,
-                                                        ::GetSystemMetrics(SM_CXICON),
-                                                        ::GetSystemMetrics(SM_CYICON), LR_SHARED));
-    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON,
-                                                          ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hIcon =
+        static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                                        ::GetSystemMetrics(SM_CYICON), LR_SHARED));
+    windowClass.hIconSm =
+        static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name.c_str();

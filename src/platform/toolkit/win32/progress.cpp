@@ -79,16 +79,16 @@ public:
         ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
         const std::wstring title = FromAnsiString(Application->Title().c_str());
         box_.reset(::CreateWindowExW(exStyle, kBoxClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     frame.right - frame.left, frame.bottom - frame.top, owner, nullptr, instance,
-                                     nullptr));
+                                     frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                                     instance, nullptr));
         if (!box_)
             return;
         ::SetWindowLongPtrW(box_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&cancelled_));
         const auto child = [&](const wchar_t *cls, const wchar_t *text, DWORD childStyle, int top, int left,
                                int width, int height, int id) {
-            HWND control = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | childStyle, px(left), px(top),
-                                             px(width), px(height), box_.get(),
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+            HWND control = ::CreateWindowExW(
+                0, cls, text, WS_CHILD | WS_VISIBLE | childStyle, px(left), px(top), px(width), px(height),
+                box_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
             ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
             return control;
         };
@@ -97,15 +97,17 @@ public:
         if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
             font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
         int top = kMargin;
-        text_ = child(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, top, kMargin, kInnerWidth, kTextHeight, 0);
+        text_ =
+            child(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, top, kMargin, kInnerWidth, kTextHeight, 0);
         top += kTextHeight + kGap;
         bar_ = child(PROGRESS_CLASSW, L"", 0, top, kMargin, kInnerWidth, kBarHeight, 0);
         ::SendMessageW(bar_, PBM_SETRANGE32, 0, kScale);
         top += kBarHeight + kGap;
-        HWND cancel = child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
-                            kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
+        HWND cancel =
+            child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
+                  kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
         Update();
-        CentreOnOwner();
+        CentreOnScreen();
         ::ShowWindow(box_.get(), SW_SHOW);
         if (owner_ != nullptr)
             ::EnableWindow(owner_, FALSE);
@@ -136,10 +138,16 @@ public:
     bool Cancelled() const { return cancelled_; }
 
 private:
-    void CentreOnOwner()
+    // Centred on the work area of the owner's monitor, where the program's
+    // message boxes come up too.
+    void CentreOnScreen()
     {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
         RECT area{};
-        if (owner_ == nullptr || !::GetWindowRect(owner_, &area))
+        if (::GetMonitorInfoW(::MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            area = monitor.rcWork;
+        else
             ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         RECT box{};
         ::GetWindowRect(box_.get(), &box);
@@ -186,7 +194,8 @@ void RunWithProgress(TLongOperation &Operation)
             if (!quit && !PumpWaiting(quitCode))
                 quit = true;
         }
-        const bool stop = quit || (box != nullptr && box->Cancelled()) || (windows && Application->Terminated());
+        const bool stop =
+            quit || (box != nullptr && box->Cancelled()) || (windows && Application->Terminated());
         if (stop && !cancelled) {
             Operation.Cancel();
             cancelled = true;

@@ -40,8 +40,9 @@ LRESULT CALLBACK MemoKeys(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
     if (message == WM_GETDLGCODE) {
         const auto *key = reinterpret_cast<const MSG *>(lParam);
-        if (key != nullptr && key->message == WM_KEYDOWN && (key->wParam == VK_TAB || key->wParam == VK_ESCAPE))
-            result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+        if (key != nullptr && key->message == WM_KEYDOWN
+            && (key->wParam == VK_TAB || key->wParam == VK_ESCAPE))
+            result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB); // WANTALLKEYS is WANTMESSAGE
     } else if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(window, MemoKeys, kMemoKeysId);
     }

@@ -33,7 +33,8 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage)
     BOOL usedDefault = FALSE;
     BOOL *usedDefaultOut = utf8 ? nullptr : &usedDefault;
     const int length = IntLength(text.size());
-    const int size = ::WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultOut);
+    const int size =
+        ::WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, usedDefaultOut);
     if (size <= 0 || usedDefault)
         return std::nullopt;
     std::string narrow(static_cast<std::size_t>(size), '\0');
@@ -116,8 +117,8 @@ std::size_t AnsiString::CharLengthAt(std::size_t Index) const
         return 0;
     const std::size_t left = narrow_.size() - Index;
     for (std::size_t length = 1; length <= std::min<std::size_t>(left, 4); ++length) {
-        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow_.data() + Index, static_cast<int>(length),
-                                  nullptr, 0)
+        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow_.data() + Index,
+                                  static_cast<int>(length), nullptr, 0)
             > 0)
             return length;
     }

@@ -84,7 +84,8 @@ IconHandle MakeIcon(const Image &image, int size)
             const std::uint32_t pixel = image.pixels[static_cast<std::size_t>(sy) * image.size + sx];
             out[static_cast<std::size_t>(y) * size + x] = pixel;
             if ((pixel >> 24) == 0)
-                mask[static_cast<std::size_t>(y) * maskStride + x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+                mask[static_cast<std::size_t>(y) * maskStride + x / 8] |=
+                    static_cast<unsigned char>(0x80 >> (x % 8));
         }
     }
     BitmapHandle maskBitmap(::CreateBitmap(size, size, 1, 1, mask.data()));

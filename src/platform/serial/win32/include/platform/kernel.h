@@ -22,20 +22,21 @@ inline constexpr DWORD ERROR_NOT_SERIAL_PORT = 0x20000002UL;
 
 namespace comsend {
 
+// The line-settings record as the form code fills it in: the kernel's DCB,
+// byte for byte, as a type of comsend's own. With the kernel's type, a call
+// SetCommState(handle, &record) would find the kernel's SetCommState too
+// (argument-dependent lookup searches the record type's namespace), and the
+// two would be equally good; with this one, comsend's is the exact match.
+struct DCB : ::DCB {};
+static_assert(sizeof(DCB) == sizeof(::DCB), "the record keeps the kernel's layout");
+
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-BOOL SetPortCommState(HANDLE hFile, LPDCB lpDCB);
+BOOL SetCommState(HANDLE hFile, DCB *lpDCB);
 
 using ::CloseHandle;
 using ::GetLastError;
 using ::SetLastError;
 
 } // namespace comsend
-
-// SetCommState is comsend's own too. Declared under the kernel's name, it
-// could not be called: a DCB argument makes the kernel's SetCommState a
-// candidate as well (argument-dependent lookup: DCB is the kernel's global
-// type), and the two are equally good. So the name is mapped to comsend's,
-// the way <windows.h> maps its own names to their A and W forms.
-#define SetCommState SetPortCommState
