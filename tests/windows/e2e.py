@@ -27,7 +27,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(here), "e2e"))
 import shared  # noqa: E402
 import wine  # noqa: E402
 from processes import (BOX_TIMEOUT, BYTES_TIMEOUT, POLL_INTERVAL, WINDOW_TIMEOUT,  # noqa: E402
-                       Failure, check, expect_bytes, wait_for)
+                       Failure, check, wait_for)
 
 MAIN_TITLE = "Form1"
 CP950 = "zh_TW.UTF-8"  # wine takes code page 950 from it
@@ -180,18 +180,6 @@ class WinePlatform:
         """Only the bytes can be seen under wine: it keeps no port to itself."""
 
 
-def port_ten_and_above(platform):
-    """COM10 and above open too: the device prefix they need is added."""
-    port = platform.port("COM10")
-    try:
-        app = platform.start()
-        app.connect(port.name)
-        app.enter_text("10")
-        expect_bytes(port, b"10", "the Send on COM10")
-    finally:
-        port.close()
-
-
 def not_a_serial_port(platform):
     """A file that CreateFileA opens is still no port: nothing is written."""
     app = platform.start()
@@ -201,7 +189,7 @@ def not_a_serial_port(platform):
     app.dismiss_box("Connect")
 
 
-CASES = dict(shared.CASES, port_ten_and_above=port_ten_and_above, not_a_serial_port=not_a_serial_port)
+CASES = dict(shared.CASES, not_a_serial_port=not_a_serial_port)
 
 
 def main(argv):

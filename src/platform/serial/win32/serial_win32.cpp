@@ -16,9 +16,10 @@
 // both at 0. Then the usual DC1 and DC3 are filled in. And Windows only
 // knows binary transfers, so fBinary is always set. Everything else,
 // including refusals, is the driver's.
+#include "devicename.h"
+
 #include "platform/kernel.h"
 
-#include <cctype>
 #include <string>
 
 namespace comsend {
@@ -27,24 +28,6 @@ namespace {
 
 constexpr char kXon = 0x11;  // DC1
 constexpr char kXoff = 0x13; // DC3
-
-// "COM" followed by a number from 10 up without a leading zero, any case.
-bool IsHighComName(const std::string &name)
-{
-    if (name.size() < 5)
-        return false;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return false;
-    }
-    if (name[3] == '0')
-        return false;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9')
-            return false;
-    }
-    return true;
-}
 
 bool IsSerialPort(HANDLE handle)
 {
@@ -63,9 +46,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    std::string name(lpFileName);
-    if (IsHighComName(name))
-        name.insert(0, R"(\\.\)");
+    const std::string name = DeviceName(lpFileName);
     HANDLE handle = ::CreateFileA(name.c_str(), dwDesiredAccess, dwShareMode, lpSecurityAttributes,
                                   dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
     if (handle == INVALID_HANDLE_VALUE || IsSerialPort(handle))
