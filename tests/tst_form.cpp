@@ -1,11 +1,10 @@
-// What the Qt backend adds to the main window: the text box's request to the
-// input method, and the names screen readers announce. The window's look and
-// behaviour are checked on every backend in common/tst_form.cpp.
+// What the Qt backend adds to the main window: the names screen readers
+// announce. The window's look and behaviour are checked on every backend in
+// common/tst_form.cpp.
 #include "support/formdriver.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QInputMethodQueryEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -21,7 +20,6 @@ private slots:
     void init();
     void cleanup();
 
-    void textBoxAsksForChinese();
     void accessibleNames_data();
     void accessibleNames();
 
@@ -46,16 +44,6 @@ void FormTest::cleanup()
 {
     ui_.reset();
     form_.reset();
-}
-
-void FormTest::textBoxAsksForChinese()
-{
-    QInputMethodQueryEvent query(Qt::ImPreferredLanguage | Qt::ImEnabled | Qt::ImSurroundingText);
-    ui_->TextBox()->setText(QStringLiteral("中文"));
-    QApplication::sendEvent(ui_->TextBox(), &query);
-    QCOMPARE(query.value(Qt::ImPreferredLanguage).toString(), QStringLiteral("zh_TW"));
-    QCOMPARE(query.value(Qt::ImEnabled).toBool(), true);
-    QCOMPARE(query.value(Qt::ImSurroundingText).toString(), QStringLiteral("中文"));
 }
 
 void FormTest::accessibleNames_data()

@@ -181,6 +181,11 @@ TEST_F(FormTest, EnterInTheMemoStartsANewLine)
     EXPECT_EQ(ui_->Text(*form_->Label3), "Label3");
 }
 
+TEST_F(FormTest, TheTextBoxAsksForChineseInput)
+{
+    EXPECT_TRUE(ui_->AsksForChineseInput(*form_->Edit1));
+}
+
 TEST_F(FormTest, EscapeDoesNothing)
 {
     const AnsweredBoxes boxes = AnswerBoxes([&] {

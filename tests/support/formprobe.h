@@ -44,6 +44,9 @@ public:
     ButtonStates States() const;
     // The control that has the keyboard focus, or nullptr.
     const comsend::TControl *Focused() const;
+    // Whether the box, once it has the focus, has asked the input method
+    // for Chinese entry.
+    bool AsksForChineseInput(const comsend::TControl &box);
 
     // What the user does.
     void Focus(const comsend::TControl &control);

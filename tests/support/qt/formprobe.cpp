@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -116,6 +117,14 @@ bool FormProbe::HasFocus(const TControl &control) const
 {
     QWidget *focus = WindowOf(form_)->focusWidget();
     return focus != nullptr && (focus == Widget(control) || focus->parentWidget() == Widget(control));
+}
+
+bool FormProbe::AsksForChineseInput(const TControl &box)
+{
+    Focus(box);
+    QInputMethodQueryEvent query(Qt::ImPreferredLanguage | Qt::ImEnabled);
+    QApplication::sendEvent(Widget(box), &query);
+    return query.value(Qt::ImEnabled).toBool() && query.value(Qt::ImPreferredLanguage).toString() == "zh_TW";
 }
 
 void FormProbe::Focus(const TControl &control)

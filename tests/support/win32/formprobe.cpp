@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <imm.h>
+
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -144,6 +146,23 @@ bool FormProbe::HasFocus(const TControl &control) const
     if (focus == nullptr)
         focus = form_.Native().focus; // kept while a message box has the keyboard
     return focus != nullptr && (focus == HwndOf(control) || ::IsChild(HwndOf(control), focus));
+}
+
+// The input context is open, in the native (Chinese) conversion mode.
+bool FormProbe::AsksForChineseInput(const TControl &box)
+{
+    Focus(box);
+    HWND window = ::GetFocus();
+    HIMC context = ::ImmGetContext(window);
+    if (context == nullptr)
+        return false;
+    DWORD conversion = 0;
+    DWORD sentence = 0;
+    const bool chinese = ::ImmGetOpenStatus(context) != FALSE
+                         && ::ImmGetConversionStatus(context, &conversion, &sentence) != FALSE
+                         && (conversion & IME_CMODE_NATIVE) != 0;
+    ::ImmReleaseContext(window, context);
+    return chinese;
 }
 
 void FormProbe::Focus(const TControl &control)

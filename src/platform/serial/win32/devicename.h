@@ -8,7 +8,7 @@
 
 namespace comsend {
 
-// "COMn" with n >= 10 (any letter case, no leading zero) gets the \\.\
+// "COMn" with n >= 10 (any letter case, no leading zero) gets the device
 // prefix; every other name, including one already prefixed, is unchanged.
 std::string DeviceName(std::string_view name);
 
