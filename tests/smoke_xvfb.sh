@@ -1,9 +1,12 @@
 #!/bin/sh
 # Starts the real program on a virtual X server, with toolkit options on its
 # command line that it must ignore, and checks that its window appears where
-# and as large as the form says. Exit 77 (skipped) where Xvfb is missing.
+# and as large as the form description says (describe_form prints it).
+# Exit 77 (skipped) where Xvfb is missing.
+#   smoke_xvfb.sh PROGRAM DESCRIBE_FORM
 set -u
 program=$1
+described=$("$2" window)
 for tool in Xvfb xdotool xwininfo; do
     command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -41,8 +44,8 @@ y=$(echo "$info" | sed -n 's/.*Absolute upper-left Y: *//p')
 width=$(echo "$info" | sed -n 's/.*Width: *//p')
 height=$(echo "$info" | sed -n 's/.*Height: *//p')
 echo "window $window at $x,$y size ${width}x$height"
-if [ "$x,$y,$width,$height" != "192,107,404,186" ]; then
-    echo "FAIL: expected the window at 192,107 size 404x186"
+if [ "$x,$y,$width,$height" != "$described" ]; then
+    echo "FAIL: expected the window at $described (left,top,width,height)"
     exit 1
 fi
 echo "PASS: the window appeared as described"

@@ -6,19 +6,23 @@ the window it is meant for first, and clicks at absolute screen positions
 worked out from where the window really is.
 """
 
+import json
 import os
 import subprocess
 
 from processes import BOX_TIMEOUT, WINDOW_TIMEOUT, Failure, check, start, wait_for
 
-MAIN_TITLE = "Form1"
+# The form description, as describe_form prints it (its path comes from the
+# build, in COMSEND_DESCRIBE_FORM): the window's title and where each control
+# is in the client area.
+_FORM = json.loads(subprocess.run([os.environ["COMSEND_DESCRIBE_FORM"]], capture_output=True, text=True,
+                                  check=True).stdout)
+MAIN_TITLE = _FORM["caption"]
 BOX_TITLE = "comsend"
-
-# Client-area positions of the controls, as the form lays them out.
-PORT_BOX = (16, 48, 145, 21)
-CONNECT = (176, 48, 97, 25)
-DISCONNECT = (272, 48, 97, 25)
-TEXT_BOX = (16, 112, 273, 21)
+PORT_BOX = tuple(_FORM["controls"]["ComboBox1"])
+CONNECT = tuple(_FORM["controls"]["BitBtn1"])
+DISCONNECT = tuple(_FORM["controls"]["BitBtn2"])
+TEXT_BOX = tuple(_FORM["controls"]["Edit1"])
 
 
 class Comsend:
