@@ -10,4 +10,6 @@ class TForm1;
 // The main form, filled in by the application's CreateForm.
 extern comsend::TForm1 *Form1;
 
+// <windows.h> declares it as well; elsewhere nothing does.
+// NOLINTNEXTLINE(readability-redundant-declaration)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);

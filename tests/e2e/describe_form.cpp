@@ -18,11 +18,11 @@ int main(int argc, char **argv)
         std::printf("%d,%d,%d,%d\n", form.Left, form.Top, form.Width, form.Height);
         return 0;
     }
-    std::printf("{\"window\": [%d, %d, %d, %d], \"caption\": \"%s\", \"controls\": {", form.Left, form.Top,
+    std::printf(R"({"window": [%d, %d, %d, %d], "caption": "%s", "controls": {)", form.Left, form.Top,
                 form.Width, form.Height, form.Caption);
     const char *separator = "";
     for (const TControlDescription &c : form.Controls) {
-        std::printf("%s\"%s\": [%d, %d, %d, %d]", separator, c.Name, c.Left, c.Top, c.Width, c.Height);
+        std::printf(R"(%s"%s": [%d, %d, %d, %d])", separator, c.Name, c.Left, c.Top, c.Width, c.Height);
         separator = ", ";
     }
     std::printf("}}\n");

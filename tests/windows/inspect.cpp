@@ -97,13 +97,13 @@ HWND Control(const char *name)
 void PrintForm()
 {
     HWND focus = FocusOf(form);
-    std::printf("{\"window\": %s, \"enabled\": %s, \"controls\": {", RectJson(form).c_str(),
+    std::printf(R"({"window": %s, "enabled": %s, "controls": {)", RectJson(form).c_str(),
                 ::IsWindowEnabled(form) ? "true" : "false");
     const char *separator = "";
     for (const TControlDescription &d : TFORM1.Controls) {
         HWND control = Control(d.Name);
-        std::printf("%s\"%s\": {\"rect\": %s, \"text\": \"%s\", \"enabled\": %s, \"focused\": %s}", separator,
-                    d.Name, RectJson(control).c_str(), Hex(TextOf(control)).c_str(),
+        std::printf(R"(%s"%s": {"rect": %s, "text": "%s", "enabled": %s, "focused": %s})", separator, d.Name,
+                    RectJson(control).c_str(), Hex(TextOf(control)).c_str(),
                     ::IsWindowEnabled(control) ? "true" : "false",
                     focus != nullptr && (focus == control || ::IsChild(control, focus)) ? "true" : "false");
         separator = ", ";

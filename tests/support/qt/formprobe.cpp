@@ -96,6 +96,7 @@ std::vector<std::string> FormProbe::Items(const TComboBox &box) const
 {
     const auto *combo = static_cast<QComboBox *>(Widget(box));
     std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(combo->count()));
     for (int i = 0; i < combo->count(); ++i)
         items.push_back(combo->itemText(i).toStdString());
     return items;

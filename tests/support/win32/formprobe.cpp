@@ -267,8 +267,8 @@ TestPort::TestPort() : impl_(std::make_unique<Impl>())
 {
     static std::size_t next = 0;
     std::vector<std::string> names;
-    std::istringstream list(std::getenv("COMSEND_TEST_PORTS") != nullptr ? std::getenv("COMSEND_TEST_PORTS")
-                                                                         : "");
+    const char *ports = std::getenv("COMSEND_TEST_PORTS");
+    std::istringstream list(ports != nullptr ? ports : "");
     for (std::string name; std::getline(list, name, ',');)
         names.push_back(name);
     if (!names.empty())

@@ -18,5 +18,5 @@ comsend::AnsiString Narrow(const char *utf8)
                           &lossy);
     if (lossy)
         return comsend::AnsiString::Unrepresentable(utf8);
-    return comsend::AnsiString(narrow.c_str());
+    return {narrow.c_str()};
 }
