@@ -8,6 +8,7 @@
 #include "fuzzcheck.h"
 #include "linesettings.h"
 #include "platform/kernel.h"
+#include "support/sendrecord.h"
 
 #include <array>
 #include <optional>
@@ -28,17 +29,6 @@ struct Input {
     tcflag_t outputFlags;
     cc_t controlChar;
 };
-
-// The record Send builds: 4800 8N1, everything else zero.
-DCB SendRecord()
-{
-    DCB dcb;
-    std::memset(&dcb, 0, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    dcb.BaudRate = 4800;
-    dcb.ByteSize = 8;
-    return dcb;
-}
 
 bool Has(tcflag_t flags, tcflag_t flag)
 {

@@ -3,6 +3,7 @@
 #include "platform/serial.h"
 #include "support/portfd.h"
 #include "support/ptypair.h"
+#include "support/sendrecord.h"
 
 #include <QTest>
 
@@ -12,17 +13,6 @@
 using namespace comsend;
 
 namespace {
-
-// The record Send builds: 4800 8N1, everything else zero.
-DCB SendRecord()
-{
-    DCB dcb;
-    std::memset(&dcb, 0, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    dcb.BaudRate = 4800;
-    dcb.ByteSize = 8;
-    return dcb;
-}
 
 using Change = void (*)(DCB &);
 

@@ -3,6 +3,7 @@
 #include "native.h"
 #include "platform/toolkit.h"
 #include "support/modalboxes.h"
+#include "support/testform.h"
 #include "textcodec.h"
 
 #include <QPushButton>
@@ -24,17 +25,7 @@ template <const char *handler> struct ButtonForm {
                                                         .Height = 25,
                                                         .Text = "Go",
                                                         .OnClick = handler}};
-    static constexpr TFormDescription description{.Name = "Form",
-                                                  .Caption = "Form",
-                                                  .Left = 0,
-                                                  .Top = 0,
-                                                  .Width = 100,
-                                                  .Height = 50,
-                                                  .Color = TColor::clBtnFace,
-                                                  .Font = {.Name = "MS Sans Serif", .Height = -11},
-                                                  .PixelsPerInch = 96,
-                                                  .TextHeight = 13,
-                                                  .Controls = controls};
+    static constexpr TFormDescription description = TestForm(controls);
 };
 
 constexpr char kButtonClick[] = "ButtonClick";

@@ -1,20 +1,7 @@
 # Cross-builds the Windows program for x86-64 with Debian's mingw-w64.
-# The -posix compilers are the ones whose C++ library has std::thread,
-# std::mutex and this_thread::sleep_for (the long write sleeps between its
-# steps; GoogleTest needs the mutex); linked statically they need no DLL.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(COMSEND_MINGW_TRIPLET x86_64-w64-mingw32)
-
-set(CMAKE_C_COMPILER ${COMSEND_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${COMSEND_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${COMSEND_MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${COMSEND_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
 
 # 64-bit wine runs the programs this build makes, so ctest can too.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

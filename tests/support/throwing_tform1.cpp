@@ -1,5 +1,6 @@
 // A main form whose creation fails with something outside the Exception
 // family.
+#include "support/testform.h"
 #include "tform1.h"
 
 #include <stdexcept>
@@ -8,17 +9,7 @@ namespace comsend {
 
 namespace {
 
-const TFormDescription kEmpty{.Name = "Form1",
-                              .Caption = "Form1",
-                              .Left = 0,
-                              .Top = 0,
-                              .Width = 100,
-                              .Height = 50,
-                              .Color = TColor::clBtnFace,
-                              .Font = {.Name = "MS Sans Serif", .Height = -11},
-                              .PixelsPerInch = 96,
-                              .TextHeight = 13,
-                              .Controls = {}};
+constexpr TFormDescription kEmpty = TestForm({});
 
 } // namespace
 

@@ -12,6 +12,7 @@
 // loop runs it: PortSend stepped until it ends.
 #include "platform/kernel.h"
 #include "serial/portsend.h"
+#include "support/sendrecord.h"
 
 #include <chrono>
 #include <csignal>
@@ -107,17 +108,6 @@ termios Settings(int fd)
     termios tio{};
     ::tcgetattr(fd, &tio);
     return tio;
-}
-
-// What Send puts into effect: 4800, 8 bits, no parity, one stop bit, every flag 0.
-DCB SendRecord()
-{
-    DCB dcb;
-    std::memset(&dcb, 0, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    dcb.BaudRate = 4800;
-    dcb.ByteSize = 8;
-    return dcb;
 }
 
 // A line set up the way nothing of ours leaves it: another speed, hardware

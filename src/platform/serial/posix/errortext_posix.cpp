@@ -1,5 +1,7 @@
 // Why a port operation failed, in plain words, for the errno values the
 // serial layer keeps and its own values.
+#include "serial/reasons.h"
+
 #include "platform/serial.h"
 
 #include <cerrno>
@@ -15,27 +17,27 @@ std::string SysErrorMessage(DWORD Error)
     case ENODEV:
     case ENOTDIR:
     case ENAMETOOLONG:
-        return "There is no such port.";
+        return reason::kNoSuchPort;
     case ENOTTY:
-        return "This is not a serial port.";
+        return reason::kNotSerialPort;
     case ERROR_OWN_TERMINAL:
         return "This is the terminal comsend was started from.";
     case EBUSY:
-        return "Another program is using the port.";
+        return reason::kInUse;
     case EACCES:
     case EPERM:
         return "You may not use this port. Serial ports belong to the dialout group: "
                "add yourself with \"sudo adduser $USER dialout\" and log in again.";
     case EIO:
-        return "The device does not answer: it may have been unplugged.";
+        return reason::kGone;
     case EINVAL:
-        return "The port does not take the line settings.";
+        return reason::kSettingsRefused;
     case ERROR_TIMEOUT:
-        return "The device stopped taking bytes.";
+        return reason::kStalled;
     case ERROR_OPERATION_ABORTED:
-        return "The send was cancelled.";
+        return reason::kCancelled;
     case ERROR_NO_UNICODE_TRANSLATION:
-        return "The text has a character that the system's encoding cannot carry.";
+        return reason::kUnrepresentable;
     default:
         return std::string("The system said: ") + std::strerror(static_cast<int>(Error)) + ".";
     }

@@ -1,8 +1,10 @@
 // Why a port operation failed, in plain words, for the Windows error values
 // the kernel and the serial layer give. Where a reason means the same as one
-// on POSIX, the sentence is the same (errortext_posix.cpp); anything else is
+// on POSIX, the sentence is the same (reasons.h); anything else is
 // the system's own text, in the system's language and ANSI code page, which
 // is what the message box shows.
+#include "serial/reasons.h"
+
 #include "platform/serial.h"
 
 #include <string>
@@ -36,26 +38,26 @@ std::string SysErrorMessage(DWORD Error)
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
-        return "There is no such port.";
+        return reason::kNoSuchPort;
     case ERROR_NOT_SERIAL_PORT:
-        return "This is not a serial port.";
+        return reason::kNotSerialPort;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-        return "Another program is using the port.";
+        return reason::kInUse;
     case ERROR_GEN_FAILURE:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_NOT_READY:
     case ERROR_BAD_COMMAND:
-        return "The device does not answer: it may have been unplugged.";
+        return reason::kGone;
     case ERROR_INVALID_PARAMETER:
-        return "The port does not take the line settings.";
+        return reason::kSettingsRefused;
     case ERROR_TIMEOUT:
     case ERROR_SEM_TIMEOUT:
-        return "The device stopped taking bytes.";
+        return reason::kStalled;
     case ERROR_OPERATION_ABORTED:
-        return "The send was cancelled.";
+        return reason::kCancelled;
     case ERROR_NO_UNICODE_TRANSLATION:
-        return "The text has a character that the system's encoding cannot carry.";
+        return reason::kUnrepresentable;
     default:
         return "The system said: " + SystemText(Error) + ".";
     }
