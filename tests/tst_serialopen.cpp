@@ -43,6 +43,7 @@ private slots:
     void refusesNonTerminals_data();
     void refusesNonTerminals();
     void neverZeroNorStandardStream();
+    void ownTerminalRefused();
     void unsupportedArguments();
     void staleHandleRefused();
     void exitGivesThePortBack();
@@ -193,6 +194,29 @@ void SerialOpen::neverZeroNorStandardStream()
         ::close(fd);
     QVERIFY(port != INVALID_HANDLE_VALUE);
     QVERIFY(descriptor > 2);
+    CloseHandle(port);
+}
+
+// The terminal on standard input is ours, whatever name reaches it.
+void SerialOpen::ownTerminalRefused()
+{
+    PtyPair pty;
+    const int saved = ::dup(0);
+    const int terminal = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ::dup2(terminal, 0);
+    ::close(terminal);
+    const HANDLE byPath = OpenPort(pty.SlavePath());
+    const DWORD pathError = GetLastError();
+    const HANDLE byDescriptor = OpenPort("/proc/self/fd/0");
+    const DWORD descriptorError = GetLastError();
+    ::dup2(saved, 0);
+    ::close(saved);
+    QCOMPARE(byPath, INVALID_HANDLE_VALUE);
+    QCOMPARE(pathError, ERROR_OWN_TERMINAL);
+    QCOMPARE(byDescriptor, INVALID_HANDLE_VALUE);
+    QCOMPARE(descriptorError, ERROR_OWN_TERMINAL);
+    const HANDLE port = OpenPort(pty.SlavePath()); // once it is no longer ours, it opens
+    QVERIFY(port != INVALID_HANDLE_VALUE);
     CloseHandle(port);
 }
 
