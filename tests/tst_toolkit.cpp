@@ -1,73 +1,17 @@
-// The toolkit layer: handlers bound from a form description, exceptions that
-// escape them, and the narrow text of AnsiString.
-#include "native.h"
+// The Qt backend's narrow text: AnsiString in the locale's codeset. How the
+// handlers are called is checked on every backend (common/tst_handlers.cpp).
 #include "platform/toolkit.h"
-#include "support/modalboxes.h"
-#include "support/testform.h"
 #include "textcodec.h"
 
-#include <QPushButton>
 #include <QTest>
 
-#include <stdexcept>
-
 using namespace comsend;
-
-namespace {
-
-// A form with one button whose description names `handler` for its click.
-template <const char *handler> struct ButtonForm {
-    static constexpr TControlDescription controls[] = {{.Name = "Button",
-                                                        .Class = TControlClass::BitBtn,
-                                                        .Left = 8,
-                                                        .Top = 8,
-                                                        .Width = 75,
-                                                        .Height = 25,
-                                                        .Text = "Go",
-                                                        .OnClick = handler}};
-    static constexpr TFormDescription description = TestForm(controls);
-};
-
-constexpr char kButtonClick[] = "ButtonClick";
-constexpr char kMissingClick[] = "MissingClick";
-
-class ThrowingForm : public TForm {
-public:
-    explicit ThrowingForm(TComponent *Owner, std::function<void()> body)
-        : TForm(Owner, ButtonForm<kButtonClick>::description,
-                {{"ButtonClick", [this](TObject *Sender) { ButtonClick(Sender); }}}),
-          Button(Bind<TBitBtn>("Button")), body_(std::move(body))
-    {}
-    void ButtonClick(TObject * /*Sender*/)
-    {
-        ++clicks;
-        body_();
-    }
-    TBitBtn *Button;
-    int clicks = 0;
-
-private:
-    std::function<void()> body_;
-};
-
-class UnboundForm : public TForm {
-public:
-    explicit UnboundForm(TComponent *Owner)
-        : TForm(Owner, ButtonForm<kMissingClick>::description, {}), Button(Bind<TBitBtn>("Button"))
-    {}
-    TBitBtn *Button;
-};
-
-} // namespace
 
 class ToolkitTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void escapingExceptionIsShown_data();
-    void escapingExceptionIsShown();
-    void unknownHandlerFailsCreation();
     void encode_data();
     void encode();
     void decodeBig5();
@@ -81,46 +25,6 @@ void ToolkitTest::initTestCase()
 {
     Application->Initialize();
 }
-
-void ToolkitTest::escapingExceptionIsShown_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("Exception") << 0 << QStringLiteral("port gone");
-    QTest::newRow("other exception") << 1 << QString();
-    QTest::newRow("not even an object") << 2 << QString();
-}
-
-void ToolkitTest::escapingExceptionIsShown()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, shown);
-    ThrowingForm form(Application, [kind] {
-        if (kind == 0)
-            throw Exception("port gone");
-        if (kind == 1)
-            throw std::runtime_error("internal detail");
-        throw 42;
-    });
-    form.Show();
-    ModalBoxes boxes;
-    auto *button = static_cast<QPushButton *>(WidgetOf(*form.Button));
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTest::mouseClick(button, Qt::LeftButton); // the loop went on
-    QCOMPARE(form.clicks, 2);
-    QCOMPARE(boxes.Texts(), (QStringList{shown, shown}));
-}
-
-void ToolkitTest::unknownHandlerFailsCreation()
-{
-    try {
-        UnboundForm form(Application);
-        QFAIL("a form whose description names a missing handler was created");
-    } catch (const Exception &e) {
-        QVERIFY(QByteArray(e.Message.c_str()).contains("MissingClick"));
-    }
-}
-
 void ToolkitTest::encode_data()
 {
     QTest::addColumn<QString>("text");

@@ -64,6 +64,9 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// A click on a button of any form, as the user's.
+void ClickButton(const comsend::TBitBtn &button);
+
 // Answers the message boxes that come up while `action` runs, as a user
 // would: records the text of each, calls `whileUp` while it is up, and
 // presses its one button.

@@ -166,6 +166,11 @@ void FormProbe::Press(Key key)
 
 void FormProbe::Click(const TBitBtn &button)
 {
+    ClickButton(button);
+}
+
+void ClickButton(const TBitBtn &button)
+{
     QTest::mouseClick(Widget(button), Qt::LeftButton);
 }
 

@@ -193,6 +193,11 @@ void FormProbe::Press(Key key)
 
 void FormProbe::Click(const TBitBtn &button)
 {
+    ClickButton(button);
+}
+
+void ClickButton(const TBitBtn &button)
+{
     ::SendMessageW(HwndOf(button), BM_CLICK, 0, 0);
     Pump();
 }
