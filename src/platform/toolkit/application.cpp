@@ -1,6 +1,8 @@
 // The parts of the application object that every backend shares: the global
-// object, the runtime that makes it, the handlers' safety net and the
-// lookup of published handlers.
+// object, the runtime that makes it, the message boxes' rule, the handlers'
+// safety net and the lookup of what a form description names.
+#include "backend.h"
+
 #include "platform/application.h"
 #include "platform/form.h"
 
@@ -9,6 +11,27 @@
 namespace comsend {
 
 TApplication *Application = nullptr;
+
+namespace {
+
+void ShowIfAnyoneIsLeft(BoxKind kind, const AnsiString &text)
+{
+    if (Application != nullptr && Application->Terminated())
+        return; // nobody is left to read it
+    ShowBox(kind, text);
+}
+
+} // namespace
+
+void ShowMessage(const AnsiString &Msg)
+{
+    ShowIfAnyoneIsLeft(BoxKind::Message, Msg);
+}
+
+void TApplication::ShowException(const Exception &E)
+{
+    ShowIfAnyoneIsLeft(BoxKind::Error, E.Message);
+}
 
 void TApplication::HandleException(TObject * /*Sender*/)
 {
@@ -31,6 +54,14 @@ const TNotifyEvent &TForm::PublishedMethod(const char *Name) const
             return method.Method;
     }
     throw Exception(AnsiString("The form has no handler " + std::string(Name)));
+}
+
+const TControlDescription &TForm::DescribedControl(const char *Name, TControlClass Class) const
+{
+    const TControlDescription *control = description_.Find(Name);
+    if (control == nullptr || control->Class != Class)
+        throw Exception(AnsiString("The form description has no control " + std::string(Name)));
+    return *control;
 }
 
 ProgramRuntime::ProgramRuntime(const char *ProgramName)

@@ -35,6 +35,9 @@ public:
     // The handler the description names for a click; none for no name.
     // Throws an Exception for a name the form does not publish.
     const TNotifyEvent &PublishedMethod(const char *Name) const;
+    // The description's control of that name and class; throws an Exception
+    // where there is none.
+    const TControlDescription &DescribedControl(const char *Name, TControlClass Class) const;
 
     // The backend's window, for the backend and for driving it in tests.
     NativeForm &Native() const { return *native_; }

@@ -4,8 +4,10 @@
 // tests read to know what the window must look like. Texts are UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace comsend {
 
@@ -70,6 +72,13 @@ struct TFormDescription {
 
     // The control of that name, or nullptr.
     const TControlDescription *Find(std::string_view ControlName) const;
+    // Where one of this form's controls stands among them.
+    std::size_t IndexOf(const TControlDescription &Control) const
+    {
+        return static_cast<std::size_t>(&Control - Controls.data());
+    }
+    // The controls that Tab visits, by index, in their TabOrder.
+    std::vector<std::size_t> TabStops() const;
 };
 
 } // namespace comsend

@@ -4,6 +4,7 @@
 #include "formwindow.h"
 #include "native.h"
 #include "textcodec.h"
+#include "toolkit/backend.h"
 
 #include "platform/form.h"
 
@@ -45,16 +46,6 @@ QIcon ReadXpmIcon(const QString &Path)
     return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
-void ShowBox(QMessageBox::Icon icon, const AnsiString &text)
-{
-    if (Application != nullptr && Application->Terminated())
-        return; // nobody is left to read it
-    QMessageBox box(icon, QApplication::applicationName(), FromAnsiString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
 // What Qt says while it starts, held back until it is known whether the
 // window system came up.
 QStringList startupMessages;
@@ -83,6 +74,20 @@ void NoWindowSystem(QtMsgType type, const QMessageLogContext & /*context*/, cons
 }
 
 } // namespace
+
+void ShowBox(BoxKind Kind, const AnsiString &Text)
+{
+    QMessageBox box(Kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QApplication::applicationName(), FromAnsiString(Text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool ToolkitStarted()
+{
+    return QApplication::instance() != nullptr;
+}
 
 TApplication::TApplication(std::string ProgramName)
     : TComponent(nullptr), programName_(std::move(ProgramName)),
@@ -132,22 +137,12 @@ void TApplication::ProcessMessages()
     QApplication::processEvents();
 }
 
-void TApplication::ShowException(const Exception &E)
-{
-    ShowBox(QMessageBox::Critical, E.Message);
-}
-
 void TApplication::Terminate()
 {
     terminated_ = true;
     // Every running loop ends: the main one once the handler that may be
     // running returns, a message box's at once.
     QApplication::exit(0);
-}
-
-void ShowMessage(const AnsiString &Msg)
-{
-    ShowBox(QMessageBox::NoIcon, Msg);
 }
 
 } // namespace comsend

@@ -3,15 +3,11 @@
 #include "native.h"
 #include "textcodec.h"
 
-#include "platform/exception.h"
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-
-#include <string>
 
 namespace comsend {
 
@@ -22,24 +18,15 @@ template <class Widget> Widget *As(QWidget *widget)
     return static_cast<Widget *>(widget);
 }
 
-const TControlDescription &DescriptionOf(const TForm &form, const char *name, TControlClass kind)
-{
-    const TControlDescription *description = form.Description().Find(name);
-    if (description == nullptr || description->Class != kind)
-        throw Exception(AnsiString("The form description has no control " + std::string(name)));
-    return *description;
-}
-
 QWidget *WidgetFor(const TForm &form, const TControlDescription &description)
 {
-    return form.Native().controls.at(
-        static_cast<std::size_t>(&description - form.Description().Controls.data()));
+    return form.Native().controls.at(form.Description().IndexOf(description));
 }
 
 } // namespace
 
 TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
-    : TComponent(Owner), description_(DescriptionOf(*Owner, Name, Class)),
+    : TComponent(Owner), description_(Owner->DescribedControl(Name, Class)),
       native_(std::make_unique<NativeControl>(NativeControl{WidgetFor(*Owner, description_)}))
 {}
 

@@ -5,15 +5,12 @@
 #include "native.h"
 #include "textcodec.h"
 
-#include "platform/exception.h"
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -118,22 +115,16 @@ void Place(QWidget *widget, const TControlDescription &d, const TFormDescription
 // Labels name their control for screen readers; Tab follows TabOrder.
 void Connect(const TFormDescription &form, const std::vector<QWidget *> &controls)
 {
-    std::vector<std::pair<int, QWidget *>> stops;
     for (std::size_t i = 0; i < form.Controls.size(); ++i) {
-        const TControlDescription &d = form.Controls[i];
-        if (d.FocusControl != nullptr) {
-            const auto *target = form.Find(d.FocusControl);
-            if (target != nullptr)
-                static_cast<QLabel *>(controls[i])->setBuddy(controls[target - form.Controls.data()]);
-        }
-        if (d.TabOrder >= 0)
-            stops.emplace_back(d.TabOrder, controls[i]);
+        const char *target = form.Controls[i].FocusControl;
+        if (const TControlDescription *named = target != nullptr ? form.Find(target) : nullptr)
+            static_cast<QLabel *>(controls[i])->setBuddy(controls[form.IndexOf(*named)]);
     }
-    std::sort(stops.begin(), stops.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    const std::vector<std::size_t> stops = form.TabStops();
     for (std::size_t i = 1; i < stops.size(); ++i)
-        QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
+        QWidget::setTabOrder(controls[stops[i - 1]], controls[stops[i]]);
     if (!stops.empty())
-        stops.front().second->setFocus();
+        controls[stops.front()]->setFocus();
 }
 
 } // namespace

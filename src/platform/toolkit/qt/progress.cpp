@@ -5,7 +5,7 @@
 #include "native.h"
 #include "textcodec.h"
 
-#include "platform/progress.h"
+#include "toolkit/backend.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -41,9 +41,9 @@ bool IsUserInput(QEvent::Type type)
     }
 }
 
-class ProgressBox : public QDialog {
+class QtProgressBox : public QDialog, public ProgressBox {
 public:
-    explicit ProgressBox(const TLongOperation &operation)
+    explicit QtProgressBox(const TLongOperation &operation)
         : QDialog(QApplication::activeWindow()), operation_(operation)
     {
         setWindowTitle(QApplication::applicationName());
@@ -61,17 +61,16 @@ public:
         activateWindow();
         cancel->setFocus();
     }
-    ProgressBox(const ProgressBox &) = delete;
-    ProgressBox &operator=(const ProgressBox &) = delete;
-    ~ProgressBox() override { qApp->removeEventFilter(this); }
+    ~QtProgressBox() override { qApp->removeEventFilter(this); }
 
-    void Update()
+    void Update() override
     {
         text_->setText(FromAnsiString(operation_.Describe()));
         const auto total = operation_.Total();
         bar_->setValue(total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total));
+        QApplication::processEvents();
     }
-    bool Cancelled() const { return cancelled_; }
+    bool CancelRequested() const override { return cancelled_; }
 
 protected:
     // The rest of the program takes no input while the box is up.
@@ -92,25 +91,9 @@ private:
 
 } // namespace
 
-void RunWithProgress(TLongOperation &Operation)
+std::unique_ptr<ProgressBox> OpenProgressBox(const TLongOperation &Operation)
 {
-    const bool windows = Application != nullptr && QApplication::instance() != nullptr;
-    const auto start = std::chrono::steady_clock::now();
-    std::unique_ptr<ProgressBox> box;
-    bool cancelled = false;
-    while (Operation.Step()) {
-        if (windows && box == nullptr && std::chrono::steady_clock::now() - start >= kProgressDelay)
-            box = std::make_unique<ProgressBox>(Operation);
-        if (box != nullptr) {
-            box->Update();
-            QApplication::processEvents();
-        }
-        const bool stop = (box != nullptr && box->Cancelled()) || (windows && Application->Terminated());
-        if (stop && !cancelled) {
-            Operation.Cancel();
-            cancelled = true;
-        }
-    }
+    return std::make_unique<QtProgressBox>(Operation);
 }
 
 } // namespace comsend

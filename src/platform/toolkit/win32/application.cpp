@@ -8,6 +8,7 @@
 #include "messageloop.h"
 #include "native.h"
 #include "textcodec.h"
+#include "toolkit/backend.h"
 
 #include "platform/form.h"
 
@@ -17,27 +18,17 @@
 
 namespace comsend {
 
-namespace {
-
-// The box's owner: the window the user is working in, else the main form.
-HWND BoxOwner()
+void ShowBox(BoxKind Kind, const AnsiString &Text)
 {
-    if (HWND active = ::GetActiveWindow())
-        return active;
-    if (Application != nullptr && Application->MainForm() != nullptr)
-        return Application->MainForm()->Native().window.get();
-    return nullptr;
-}
-
-void ShowBox(UINT icon, const AnsiString &text)
-{
-    if (Application != nullptr && Application->Terminated())
-        return; // nobody is left to read it
     const std::wstring title = Application != nullptr ? FromAnsiString(Application->Title().c_str()) : L"";
-    ::MessageBoxW(BoxOwner(), FromAnsiString(text).c_str(), title.c_str(), MB_OK | icon);
+    ::MessageBoxW(ModalOwner(), FromAnsiString(Text).c_str(), title.c_str(),
+                  MB_OK | (Kind == BoxKind::Error ? MB_ICONERROR : 0U));
 }
 
-} // namespace
+bool ToolkitStarted()
+{
+    return Application != nullptr && Application->Native().started;
+}
 
 TApplication::TApplication(std::string ProgramName)
     : TComponent(nullptr), programName_(std::move(ProgramName)),
@@ -80,20 +71,10 @@ void TApplication::ProcessMessages()
         ::PostQuitMessage(quitCode);
 }
 
-void TApplication::ShowException(const Exception &E)
-{
-    ShowBox(MB_ICONERROR, E.Message);
-}
-
 void TApplication::Terminate()
 {
     terminated_ = true;
     ::PostQuitMessage(0);
-}
-
-void ShowMessage(const AnsiString &Msg)
-{
-    ShowBox(0, Msg);
 }
 
 } // namespace comsend

@@ -5,26 +5,9 @@
 #include "native.h"
 #include "textcodec.h"
 
-#include "platform/exception.h"
-
-#include <string>
-
 namespace comsend {
 
 namespace {
-
-const TControlDescription &DescriptionOf(const TForm &form, const char *name, TControlClass kind)
-{
-    const TControlDescription *description = form.Description().Find(name);
-    if (description == nullptr || description->Class != kind)
-        throw Exception(AnsiString("The form description has no control " + std::string(name)));
-    return *description;
-}
-
-std::size_t IndexOf(const TForm &form, const TControlDescription &description)
-{
-    return static_cast<std::size_t>(&description - form.Description().Controls.data());
-}
 
 bool HasFocus(HWND window)
 {
@@ -35,9 +18,9 @@ bool HasFocus(HWND window)
 } // namespace
 
 TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
-    : TComponent(Owner), description_(DescriptionOf(*Owner, Name, Class)),
+    : TComponent(Owner), description_(Owner->DescribedControl(Name, Class)),
       native_(std::make_unique<NativeControl>(
-          NativeControl{Owner->Native().controls.at(IndexOf(*Owner, description_))}))
+          NativeControl{Owner->Native().controls.at(Owner->Description().IndexOf(description_))}))
 {}
 
 TControl::~TControl() = default;
@@ -74,7 +57,7 @@ TBitBtn::TBitBtn(TForm *Owner, const char *Name)
     : TControl(Owner, Name, Class), onClick_(Owner->PublishedMethod(Description().OnClick))
 {
     NativeForm &form = Owner->Native();
-    form.buttons.at(IndexOf(*Owner, Description())) = this;
+    form.buttons.at(Owner->Description().IndexOf(Description())) = this;
     if (Description().Kind == TBitBtnKind::bkOK)
         form.defaultButton = this;
 }

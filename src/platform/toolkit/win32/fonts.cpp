@@ -74,4 +74,12 @@ FontHandle CreateDescribedFont(const TFontDescription &Font, int dpi, int design
     return FontHandle(::CreateFontIndirectW(&font));
 }
 
+int ScreenDpi()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
 } // namespace comsend

@@ -10,6 +10,9 @@
 
 namespace comsend {
 
+// The screen's resolution in dots per inch (96 where it cannot be read).
+int ScreenDpi();
+
 // The font at dpi for a description drawn at designPpi; fallbackFace is the
 // face to use when neither the named face nor a stand-in exists (null: leave
 // the choice to the font mapper).

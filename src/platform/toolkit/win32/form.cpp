@@ -18,14 +18,6 @@ namespace comsend {
 
 namespace {
 
-int ScreenDpi()
-{
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 std::string LastErrorText()
 {
     return std::to_string(::GetLastError());
@@ -47,16 +39,8 @@ HFONT FontFor(const TControlDescription &d, const TFormDescription &description,
 std::vector<std::size_t> StackingOrder(const TFormDescription &description)
 {
     const auto &controls = description.Controls;
-    std::vector<std::size_t> stops;
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i].TabOrder >= 0)
-            stops.push_back(i);
-    }
-    std::stable_sort(stops.begin(), stops.end(), [&](std::size_t a, std::size_t b) {
-        return controls[a].TabOrder < controls[b].TabOrder;
-    });
     std::vector<std::size_t> order;
-    for (const std::size_t stop : stops) {
+    for (const std::size_t stop : description.TabStops()) {
         for (std::size_t i = 0; i < controls.size(); ++i) {
             const char *target = controls[i].FocusControl;
             if (controls[i].TabOrder < 0 && target != nullptr

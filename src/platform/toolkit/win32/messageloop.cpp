@@ -1,5 +1,7 @@
 #include "messageloop.h"
 
+#include "native.h"
+
 namespace comsend {
 
 void DispatchOne(MSG &Message)
@@ -23,6 +25,15 @@ bool PumpWaiting(int &QuitCode)
         DispatchOne(message);
     }
     return true;
+}
+
+HWND ModalOwner()
+{
+    if (HWND active = ::GetActiveWindow())
+        return active;
+    if (Application != nullptr && Application->MainForm() != nullptr)
+        return Application->MainForm()->Native().window.get();
+    return nullptr;
 }
 
 } // namespace comsend

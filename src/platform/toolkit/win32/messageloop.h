@@ -17,4 +17,8 @@ void DispatchOne(MSG &Message);
 // so that every loop it is nested in ends too.
 bool PumpWaiting(int &QuitCode);
 
+// The window a modal box belongs to: the one the user is working in, else
+// the main form's.
+HWND ModalOwner();
+
 } // namespace comsend

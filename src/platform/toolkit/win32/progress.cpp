@@ -4,11 +4,11 @@
 // the form, which then ends the program (formwindow.cpp): the WM_QUIT that
 // follows cancels the operation here and is posted again afterwards.
 // Cancel, Esc and closing the box cancel it too.
+#include "fonts.h"
 #include "messageloop.h"
 #include "native.h"
 #include "textcodec.h"
-
-#include "platform/progress.h"
+#include "toolkit/backend.h"
 
 #include <commctrl.h>
 
@@ -56,21 +56,13 @@ void RegisterBoxClass(HINSTANCE instance)
     ::RegisterClassExW(&windowClass);
 }
 
-int Dpi(HWND window)
-{
-    HDC dc = ::GetDC(window);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(window, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
-class ProgressBox {
+class Win32ProgressBox : public ProgressBox {
 public:
-    ProgressBox(const TLongOperation &operation, HWND owner) : operation_(operation), owner_(owner)
+    Win32ProgressBox(const TLongOperation &operation, HWND owner) : operation_(operation), owner_(owner)
     {
         HINSTANCE instance = Application->Native().instance;
         RegisterBoxClass(instance);
-        const int dpi = Dpi(owner);
+        const int dpi = ScreenDpi();
         const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
         RECT frame{0, 0, px(2 * kMargin + kInnerWidth),
                    px(2 * kMargin + kTextHeight + kBarHeight + kButtonHeight + 2 * kGap)};
@@ -113,18 +105,19 @@ public:
             ::EnableWindow(owner_, FALSE);
         ::SetFocus(cancel);
     }
-    ProgressBox(const ProgressBox &) = delete;
-    ProgressBox &operator=(const ProgressBox &) = delete;
-    ~ProgressBox()
+    ~Win32ProgressBox() override
     {
         // The owner takes input again before the box goes, so that it is
         // the window that becomes active.
         if (owner_ != nullptr)
             ::EnableWindow(owner_, TRUE);
         box_.reset();
+        // A quit that ended this loop ends the loops around it too.
+        if (quit_)
+            ::PostQuitMessage(quitCode_);
     }
 
-    void Update()
+    void Update() override
     {
         const std::wstring text = FromAnsiString(operation_.Describe());
         if (text != shown_) {
@@ -134,8 +127,10 @@ public:
         const auto total = operation_.Total();
         const auto position = total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total);
         ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        if (!quit_ && !PumpWaiting(quitCode_))
+            quit_ = true;
     }
-    bool Cancelled() const { return cancelled_; }
+    bool CancelRequested() const override { return cancelled_ || quit_; }
 
 private:
     // Centred on the work area of the owner's monitor, where the program's
@@ -166,44 +161,15 @@ private:
     HWND bar_ = nullptr;
     std::wstring shown_;
     bool cancelled_ = false;
+    bool quit_ = false;
+    int quitCode_ = 0;
 };
-
-HWND BoxOwner()
-{
-    if (HWND active = ::GetActiveWindow())
-        return active;
-    TForm *main = Application->MainForm();
-    return main != nullptr ? main->Native().window.get() : nullptr;
-}
 
 } // namespace
 
-void RunWithProgress(TLongOperation &Operation)
+std::unique_ptr<ProgressBox> OpenProgressBox(const TLongOperation &Operation)
 {
-    const bool windows = Application != nullptr && Application->Native().started;
-    const auto start = std::chrono::steady_clock::now();
-    std::unique_ptr<ProgressBox> box;
-    bool cancelled = false;
-    bool quit = false;
-    int quitCode = 0;
-    while (Operation.Step()) {
-        if (windows && box == nullptr && std::chrono::steady_clock::now() - start >= kProgressDelay)
-            box = std::make_unique<ProgressBox>(Operation, BoxOwner());
-        if (box != nullptr) {
-            box->Update();
-            if (!quit && !PumpWaiting(quitCode))
-                quit = true;
-        }
-        const bool stop =
-            quit || (box != nullptr && box->Cancelled()) || (windows && Application->Terminated());
-        if (stop && !cancelled) {
-            Operation.Cancel();
-            cancelled = true;
-        }
-    }
-    box.reset();
-    if (quit)
-        ::PostQuitMessage(quitCode);
+    return std::make_unique<Win32ProgressBox>(Operation, ModalOwner());
 }
 
 } // namespace comsend
