@@ -28,6 +28,14 @@ bool HandlerRunning()
     return running > 0;
 }
 
+bool CloseRequested(TForm &Form)
+{
+    const bool mainForm = Application != nullptr && Application->MainForm() == &Form;
+    if (mainForm)
+        Application->Terminate();
+    return !(mainForm && HandlerRunning());
+}
+
 void TBitBtn::Click()
 {
     DispatchClick(onClick_, this);

@@ -30,15 +30,10 @@ void FormWindow::keyPressEvent(QKeyEvent *event)
 
 void FormWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing the main form ends the program. While a handler runs, the
-    // window stays until it has finished: Terminate cancels what it waits for.
-    const bool mainForm = Application != nullptr && Application->MainForm() == form_;
-    if (mainForm && HandlerRunning())
-        event->ignore();
-    else
+    if (CloseRequested(*form_))
         QWidget::closeEvent(event);
-    if (mainForm)
-        Application->Terminate();
+    else
+        event->ignore();
 }
 
 } // namespace comsend

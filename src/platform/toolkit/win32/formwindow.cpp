@@ -43,17 +43,6 @@ void Command(const NativeForm &form, WPARAM wParam, LPARAM lParam)
         button->Click();
 }
 
-// Closing the main form ends the program. While a handler runs, the window
-// stays until it has finished: Terminate cancels what it waits for.
-void CloseRequested(TForm &form)
-{
-    const bool mainForm = Application != nullptr && Application->MainForm() == &form;
-    if (!(mainForm && HandlerRunning()))
-        ::ShowWindow(WindowOf(form), SW_HIDE);
-    if (mainForm)
-        Application->Terminate();
-}
-
 LRESULT Handle(TForm &form, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     NativeForm &native = form.Native();
@@ -64,7 +53,8 @@ LRESULT Handle(TForm &form, HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case DM_GETDEFID:
         return DefaultButtonId(native);
     case WM_CLOSE:
-        CloseRequested(form);
+        if (CloseRequested(form))
+            ::ShowWindow(window, SW_HIDE);
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
