@@ -108,10 +108,7 @@ void LongSendTest::cleanup()
 
 void LongSendTest::Connect()
 {
-    ModalBoxes boxes;
-    ui_->TypePort(QString::fromStdString(pty_->SlavePath()));
-    ui_->Click(form_->BitBtn1);
-    QCOMPARE(boxes.Texts(), QStringList{"Connect Success!"});
+    QCOMPARE(ui_->Connect(QString::fromStdString(pty_->SlavePath())), QStringList{"Connect Success!"});
 }
 
 // The far end reads nothing until the Send has failed, then everything: it

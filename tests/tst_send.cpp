@@ -85,10 +85,7 @@ void SendTest::cleanup()
 
 void SendTest::Connect()
 {
-    ModalBoxes boxes;
-    ui_->TypePort(QString::fromStdString(pty_->SlavePath()));
-    ui_->Click(form_->BitBtn1);
-    QCOMPARE(boxes.Texts(), QStringList{"Connect Success!"});
+    QCOMPARE(ui_->Connect(QString::fromStdString(pty_->SlavePath())), QStringList{"Connect Success!"});
 }
 
 void SendTest::sendsExactBytes_data()

@@ -1,11 +1,12 @@
 #include "formdriver.h"
 
 #include "native.h"
+#include "support/modalboxes.h"
+#include "support/qt/typing.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -38,36 +39,24 @@ QAbstractButton *FormDriver::Button(TBitBtn *button) const
     return static_cast<QAbstractButton *>(WidgetOf(*button));
 }
 
-namespace {
-
-// Clears the box and types the text: ASCII key by key, anything else as an
-// input method commits it.
-void Type(QWidget *box, QLineEdit *edit, const QString &text)
-{
-    box->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    for (const QChar character : text) {
-        if (character.unicode() > 0 && character.unicode() < 0x7f) {
-            QTest::keyClick(edit, character.toLatin1());
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(character);
-            QApplication::sendEvent(edit, &commit);
-        }
-    }
-}
-
-} // namespace
-
 void FormDriver::TypePort(const QString &name)
 {
-    Type(PortBox(), PortBox()->lineEdit(), name);
+    PortBox()->setFocus();
+    TypeInto(PortBox()->lineEdit(), name);
 }
 
 void FormDriver::TypeText(const QString &text)
 {
-    Type(TextBox(), TextBox(), text);
+    TextBox()->setFocus();
+    TypeInto(TextBox(), text);
+}
+
+QStringList FormDriver::Connect(const QString &port)
+{
+    ModalBoxes boxes;
+    TypePort(port);
+    Click(form_.BitBtn1);
+    return boxes.Texts();
 }
 
 void FormDriver::Click(TBitBtn *button)

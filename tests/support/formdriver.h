@@ -6,6 +6,7 @@
 #include "tform1.h"
 
 #include <QString>
+#include <QStringList>
 
 class QAbstractButton;
 class QComboBox;
@@ -30,6 +31,9 @@ public:
     // Replaces the text box's text by typing.
     void TypeText(const QString &text);
     void Click(TBitBtn *button);
+    // Types the port's name and clicks Connect; the texts of the boxes
+    // that came up.
+    QStringList Connect(const QString &port);
 
 private:
     TForm1 &form_;

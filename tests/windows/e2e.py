@@ -3,12 +3,12 @@
 prefix (wine.py): the cases every build shares (tests/e2e/shared.py) and the
 ones only Windows has. Run as:
 
-    e2e.py CASE PREFIX COMSEND_EXE INSPECT_EXE
+    e2e.py CASE PREFIX COMSEND_EXE REMOTE_EXE
 
 The window is driven with xdotool, which wine turns into real keyboard and
-mouse input; what the window shows is read with inspect.exe, from another
+mouse input; what the window shows is read with remote.exe, from another
 process in the same session (wine draws Win32 controls into one X window,
-so X cannot see them). Text that is not ASCII goes in through inspect.exe:
+so X cannot see them). Text that is not ASCII goes in through remote.exe:
 xdotool's typing of it does not survive wine's keyboard mapping.
 """
 
@@ -17,7 +17,6 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
 
 sys.dont_write_bytecode = True
 here = os.path.dirname(os.path.abspath(__file__))
@@ -26,16 +25,15 @@ sys.path.insert(0, os.path.join(os.path.dirname(here), "e2e"))
 
 import shared  # noqa: E402
 import wine  # noqa: E402
-from processes import (BOX_TIMEOUT, BYTES_TIMEOUT, POLL_INTERVAL, WINDOW_TIMEOUT,  # noqa: E402
-                       Failure, check, wait_for)
+from processes import BOX_TIMEOUT, WINDOW_TIMEOUT, Failure, Pty, check, wait_for  # noqa: E402
 
 MAIN_TITLE = "Form1"
 CP950 = "zh_TW.UTF-8"  # wine takes code page 950 from it
 
 
 class WineComsend:
-    def __init__(self, session, program, inspector, workdir, lang):
-        self.session, self.inspector, self.lang, self.workdir = session, inspector, lang, workdir
+    def __init__(self, session, program, remote_exe, workdir, lang):
+        self.session, self.remote_exe, self.lang, self.workdir = session, remote_exe, lang, workdir
         self.log = os.path.join(workdir, "comsend.log")
         self.process = session.start(program, lang=lang, log=self.log)
         self.window = wait_for(self._window, WINDOW_TIMEOUT, f"the window titled {MAIN_TITLE}")
@@ -43,7 +41,7 @@ class WineComsend:
     def _window(self):
         self.check_running()
         found = self.xdotool("search", "--onlyvisible", "--name", f"^{MAIN_TITLE}$").split()
-        return found[0] if found and self.inspect("form").get("controls") else None
+        return found[0] if found and self.remote("form").get("controls") else None
 
     def check_running(self):
         code = self.process.poll()
@@ -54,9 +52,9 @@ class WineComsend:
                                 text=True, timeout=BOX_TIMEOUT)
         return result.stdout
 
-    def inspect(self, *args):
+    def remote(self, *args):
         with tempfile.NamedTemporaryFile(dir=self.workdir, suffix=".json") as out:
-            self.session.start(self.inspector, args, lang=self.lang, log=out.name).wait(timeout=WINDOW_TIMEOUT)
+            self.session.start(self.remote_exe, args, lang=self.lang, log=out.name).wait(timeout=WINDOW_TIMEOUT)
             with open(out.name, "rb") as f:
                 text = f.read().decode(errors="replace").strip()
         return json.loads(text) if text.startswith("{") else {}
@@ -64,7 +62,7 @@ class WineComsend:
     # -- input
 
     def click(self, name):
-        left, top, width, height = self.inspect("form")["controls"][name]["rect"]
+        left, top, width, height = self.remote("form")["controls"][name]["rect"]
         self.xdotool("windowfocus", "--sync", self.window)
         self.xdotool("mousemove", left + width // 2, top + height // 2, "click", 1)
 
@@ -73,12 +71,12 @@ class WineComsend:
         self.xdotool("key", *keys)
 
     def set_text(self, name, text):
-        self.inspect("settext", name, text.encode().hex())
+        self.remote("settext", name, text.encode().hex())
 
     # -- message boxes
 
     def boxes(self):
-        return [bytes.fromhex(text).decode() for text in self.inspect("boxes").get("boxes", [])]
+        return [bytes.fromhex(text).decode() for text in self.remote("boxes").get("boxes", [])]
 
     def box_text(self, why):
         return wait_for(self.boxes, BOX_TIMEOUT, f"a message box ({why})")[0]
@@ -96,7 +94,7 @@ class WineComsend:
         self.check_running()
 
     def wait_progress(self, why):
-        wait_for(lambda: self.inspect("progress").get("up"), BOX_TIMEOUT, f"the progress box of {why}")
+        wait_for(lambda: self.remote("progress").get("up"), BOX_TIMEOUT, f"the progress box of {why}")
 
     # -- the program's operations
 
@@ -119,57 +117,38 @@ class WineComsend:
         self.key("Return")
 
     def close(self):
-        self.inspect("close")
+        self.remote("close")
         try:
             return self.process.wait(timeout=WINDOW_TIMEOUT)
         except Exception as error:
             raise Failure("comsend.exe did not end after its window was closed") from error
 
 
-class WinePort:
-    """A COM name mapped to a pseudo-terminal; the far end is its master."""
+class WinePort(Pty):
+    """A COM name linked to a pseudo-terminal: the far end is its master."""
 
     def __init__(self, session, name):
-        self.ports = wine.Ports(session, [name])
+        super().__init__()
         self.name = name
-        self.master = self.ports.master(name)
-        self.slave = self.ports.lines[name][1]
-
-    def receive(self, count, timeout=BYTES_TIMEOUT):
-        received = b""
-        deadline = time.monotonic() + timeout
-        while len(received) < count and time.monotonic() < deadline:
-            received += self._read()
-            time.sleep(POLL_INTERVAL)
-        return received + self._read()
-
-    def _read(self):
-        try:
-            return os.read(self.master, 65536)
-        except OSError:
-            return b""
-
-    def fill(self):
-        os.set_blocking(self.slave, False)
-        for _ in range(3):
-            try:
-                while True:
-                    os.write(self.slave, b"f" * 256)
-            except BlockingIOError:
-                time.sleep(0.05)
+        self.link = os.path.join(session.prefix, "dosdevices", name.lower())
+        if os.path.lexists(self.link):
+            os.unlink(self.link)
+        os.symlink(self.path, self.link)
 
     def close(self):
-        self.ports.close()
+        if os.path.islink(self.link):
+            os.unlink(self.link)
+        super().close()
 
 
 class WinePlatform:
     missing = "COM9"
 
-    def __init__(self, session, program, inspector, workdir):
-        self.session, self.program, self.inspector, self.workdir = session, program, inspector, workdir
+    def __init__(self, session, program, remote_exe, workdir):
+        self.session, self.program, self.remote_exe, self.workdir = session, program, remote_exe, workdir
 
     def start(self, big5=False):
-        return WineComsend(self.session, self.program, self.inspector, self.workdir,
+        return WineComsend(self.session, self.program, self.remote_exe, self.workdir,
                            CP950 if big5 else "C.UTF-8")
 
     def port(self, name="COM5"):
@@ -194,16 +173,16 @@ CASES = dict(shared.CASES, not_a_serial_port=not_a_serial_port)
 
 def main(argv):
     if len(argv) != 4 or argv[0] not in CASES:
-        print(f"usage: e2e.py {{{'|'.join(CASES)}}} PREFIX COMSEND_EXE INSPECT_EXE")
+        print(f"usage: e2e.py {{{'|'.join(CASES)}}} PREFIX COMSEND_EXE REMOTE_EXE")
         return 2
-    name, prefix, program, inspector = argv
+    name, prefix, program, remote_exe = argv
     reason = wine.not_runnable(program)
     if reason:
         print(f"skipped: {name} not run: {reason}")
         return 77
     session = wine.Session(prefix)
     with tempfile.TemporaryDirectory(prefix="comsend-wine-e2e-") as workdir:
-        platform = WinePlatform(session, program, inspector, workdir)
+        platform = WinePlatform(session, program, remote_exe, workdir)
         try:
             CASES[name](platform)
         except Failure as failure:

@@ -4,9 +4,9 @@
 removal, and the zip's program. A LIST is a build's windows-package.txt.
 
     package.py tables VERSION LIST_X64 NEWER_MSI LIST_X86
-    package.py install PREFIX LIST INSPECT_EXE
+    package.py install PREFIX LIST REMOTE_EXE
     package.py upgrade PREFIX LIST REBUILT_MSI NEWER_MSI
-    package.py zip PREFIX LIST OBJDUMP INSPECT_EXE
+    package.py zip PREFIX LIST OBJDUMP REMOTE_EXE
 
 Exit status 77 (skipped) when a LIST is missing, or, after all other checks,
 when the program cannot run here (32-bit x86 on this machine)."""
@@ -136,7 +136,7 @@ class Machine:
             self.run("msiexec", "/x", key.rsplit("\\", 1)[1], "/qn")
 
 
-def install(machine, listing, inspector):
+def install(machine, listing, remote_exe):
     msi = packages(listing)[1]
     machine.remove_all()
     exe, shortcut = machine.msiexec("/i", msi)
@@ -148,7 +148,7 @@ def install(machine, listing, inspector):
         check(target.encode() + b"\0" in f.read(), f"the shortcut does not lead to {target}")
     reason = wine.not_runnable(exe)
     if not reason:
-        app = WineComsend(machine.session, exe, inspector, machine.workdir, "C.UTF-8")
+        app = WineComsend(machine.session, exe, remote_exe, machine.workdir, "C.UTF-8")
         check(app.close() == 0, "the installed comsend.exe did not end cleanly")
     machine.msiexec("/x", msi)
     leftovers = [p for p in (exe, os.path.dirname(exe), shortcut) if os.path.exists(p)]
@@ -171,7 +171,7 @@ def upgrade(machine, listing, rebuilt, newer):
     check(not os.path.exists(exe) and not os.path.exists(shortcut) and not machine.entries(), "after the removal")
 
 
-def portable_zip(machine, listing, objdump, inspector):
+def portable_zip(machine, listing, objdump, remote_exe):
     with tempfile.TemporaryDirectory(prefix="comsend-zip-") as unpacked:
         with zipfile.ZipFile(packages(listing)[0]) as archive:
             archive.extractall(unpacked)
@@ -194,7 +194,7 @@ def portable_zip(machine, listing, objdump, inspector):
             raise Skip(f"the zip's comsend.exe not started: {reason}")
         os.chdir(folder)  # as a double-click starts it
         try:
-            app = WineComsend(machine.session, exe, inspector, machine.workdir, "C.UTF-8")
+            app = WineComsend(machine.session, exe, remote_exe, machine.workdir, "C.UTF-8")
             check(app.close() == 0, "the zip's comsend.exe did not end cleanly")
         finally:
             os.chdir(here)

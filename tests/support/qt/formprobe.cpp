@@ -4,11 +4,11 @@
 
 #include "native.h"
 #include "support/ptypair.h"
+#include "support/qt/typing.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QInputMethodEvent>
 #include <QInputMethodQueryEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,28 +134,11 @@ void FormProbe::Focus(const TControl &control)
     Widget(control)->setFocus();
 }
 
-// ASCII key by key; anything else as an input method commits it.
 void FormProbe::Type(const TControl &box, const std::string &text)
 {
     Focus(box);
-    QWidget *edit = LineEditOf(box);
-    if (edit != nullptr) {
-        static_cast<QLineEdit *>(edit)->selectAll();
-    } else {
-        auto *memo = static_cast<QPlainTextEdit *>(Widget(box));
-        memo->selectAll();
-        edit = memo;
-    }
-    QTest::keyClick(edit, Qt::Key_Delete);
-    for (const QChar character : QString::fromStdString(text)) {
-        if (character.unicode() > 0 && character.unicode() < 0x7f) {
-            QTest::keyClick(edit, character.toLatin1());
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(character);
-            QApplication::sendEvent(edit, &commit);
-        }
-    }
+    QWidget *line = LineEditOf(box);
+    TypeInto(line != nullptr ? line : Widget(box), QString::fromStdString(text));
 }
 
 void FormProbe::Press(Key key)

@@ -1,15 +1,15 @@
 // Looks at a running comsend.exe from another process in the same wine
 // session, and acts on it, for the end-to-end tests:
 //
-//   inspect form              the window and each control, by the name its
-//                             form description gives it: screen rectangle,
-//                             text, enabled, focus
-//   inspect boxes             the texts of the message boxes that are up
-//   inspect progress          the text of the progress box, if it is up
-//   inspect settext NAME HEX  puts text (UTF-8, hex-encoded: wine garbles
-//                             non-ASCII arguments) into a control
-//   inspect answer            presses the one button of the message box
-//   inspect close             asks the main window to close
+//   remote form              the window and each control, by the name its
+//                            form description gives it: screen rectangle,
+//                            text, enabled, focus
+//   remote boxes             the texts of the message boxes that are up
+//   remote progress          the text of the progress box, if it is up
+//   remote settext NAME HEX  puts text (UTF-8, hex-encoded: wine garbles
+//                            non-ASCII arguments) into a control
+//   remote answer            presses the one button of the message box
+//   remote close             asks the main window to close
 //
 // It prints one JSON object. Texts are given as hex-encoded UTF-8, so that
 // no code page and no escaping stands between them and the test.
