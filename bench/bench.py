@@ -7,9 +7,7 @@ the machine the figures come from.
 """
 
 import argparse
-import datetime
 import os
-import platform
 import shutil
 import signal
 import subprocess
@@ -18,6 +16,7 @@ import tempfile
 from contextlib import contextmanager
 
 import idle
+from report import finish, first_line, machine_table
 import sendpath
 import startup
 
@@ -51,40 +50,6 @@ def program_environment(display, runtime_dir):
     return env
 
 
-def first_line(command):
-    try:
-        return subprocess.run(command, capture_output=True, text=True).stdout.splitlines()[0]
-    except (OSError, IndexError):
-        return "unknown"
-
-
-def machine():
-    model = "unknown"
-    with open("/proc/cpuinfo") as f:
-        for line in f:
-            if line.startswith("model name"):
-                model = line.split(":", 1)[1].strip()
-                break
-    with open("/proc/meminfo") as f:
-        mem_kb = int(next(line for line in f if line.startswith("MemTotal")).split()[1])
-    with open("/etc/debian_version") as f:
-        debian = f.read().strip()
-    with open("/proc/loadavg") as f:
-        load = " ".join(f.read().split()[:3])
-    return [
-        ("Date (UTC)", datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M")),
-        ("CPU", model),
-        ("Cores", str(os.cpu_count())),
-        ("Memory", f"{mem_kb / 1024 / 1024:.1f} GiB"),
-        ("Kernel", platform.release()),
-        ("Debian", debian),
-        ("Qt", first_line(["dpkg-query", "-W", "-f=${Version}\n", "libqt6widgets6"])),
-        ("Compiler", first_line(["g++", "--version"])),
-        ("X server", "Xvfb 1024x768x24, 96 dpi, no window manager"),
-        ("Load average at start", load),
-    ]
-
-
 def main():
     # Ended from outside, it still takes its X server and programs down with it.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("bench: terminated"))
@@ -103,9 +68,11 @@ def main():
     args = parser.parse_args()
 
     report = ["# comsend benchmark results", ""]
-    report += ["| | |", "| --- | --- |"]
-    report += [f"| {k} | {v} |" for k, v in machine()]
-    report.append("")
+    report += machine_table([
+        ("Qt", first_line(["dpkg-query", "-W", "-f=${Version}\n", "libqt6widgets6"])),
+        ("Compiler", first_line(["g++", "--version"])),
+        ("X server", "Xvfb 1024x768x24, 96 dpi, no window manager"),
+    ])
 
     work = tempfile.mkdtemp(prefix="comsend-bench-")
     runtime_dir = os.path.join(work, "runtime")
@@ -125,13 +92,7 @@ def main():
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
-    with open("/proc/loadavg") as f:
-        report += ["", f"Load average at the end: {' '.join(f.read().split()[:3])}"]
-    text = "\n".join(report) + "\n"
-    sys.stdout.write(text)
-    with open(args.results, "w") as f:
-        f.write(text)
-
+    finish(report, args.results)
 
 if __name__ == "__main__":
     main()

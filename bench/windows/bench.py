@@ -11,9 +11,7 @@ the edge of the traced window cuts).
 """
 
 import argparse
-import datetime
 import os
-import platform
 import statistics
 import subprocess
 import sys
@@ -25,6 +23,7 @@ sys.path.insert(0, os.path.dirname(here))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(here)), "tests", "windows"))
 
 import idle  # noqa: E402
+from report import finish, first_line, machine_table  # noqa: E402
 import startup  # noqa: E402
 import wine  # noqa: E402
 
@@ -140,27 +139,6 @@ def idle_runs(session, programs, duration, work):
     return out
 
 
-def machine():
-    def first_line(command):
-        try:
-            return subprocess.run(command, capture_output=True, text=True).stdout.splitlines()[0]
-        except (OSError, IndexError):
-            return "unknown"
-
-    with open("/proc/cpuinfo") as f:
-        model = next((line.split(":", 1)[1].strip() for line in f if line.startswith("model name")), "unknown")
-    with open("/etc/debian_version") as f:
-        debian = f.read().strip()
-    with open("/proc/loadavg") as f:
-        load = " ".join(f.read().split()[:3])
-    return [("Date (UTC)", datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M")),
-            ("CPU", f"{model}, {os.cpu_count()} cores"), ("Kernel", platform.release()), ("Debian", debian),
-            ("wine", first_line([wine.WINE64, "--version"])),
-            ("Compiler", first_line(["x86_64-w64-mingw32-g++-posix", "--version"])),
-            ("X server", "Xvfb 1024x768x24, 96 dpi, no window manager; wine draws the frames (Managed=N)"),
-            ("Load average at start", load)]
-
-
 def main():
     parser = argparse.ArgumentParser()
     for option in ("--comsend", "--floor", "--mapwatch", "--objdump", "--prefix", "--results"):
@@ -171,8 +149,12 @@ def main():
     args = parser.parse_args()
     programs = {"floor.exe": os.path.abspath(args.floor), "comsend.exe": os.path.abspath(args.comsend)}
 
-    report = ["# comsend.exe under wine: benchmark results", "", "| | |", "| --- | --- |"]
-    report += [f"| {k} | {v} |" for k, v in machine()] + [""]
+    report = ["# comsend.exe under wine: benchmark results", ""]
+    report += machine_table([
+        ("wine", first_line([wine.WINE64, "--version"])),
+        ("Compiler", first_line(["x86_64-w64-mingw32-g++-posix", "--version"])),
+        ("X server", "Xvfb 1024x768x24, 96 dpi, no window manager; wine draws the frames (Managed=N)"),
+    ])
     session = wine.Session(args.prefix)
     session.setup()
     try:
@@ -184,13 +166,7 @@ def main():
     finally:
         session.kill_programs()
         session.teardown()
-    with open("/proc/loadavg") as f:
-        report += [f"Load average at the end: {' '.join(f.read().split()[:3])}"]
-    text = "\n".join(report) + "\n"
-    sys.stdout.write(text)
-    with open(args.results, "w") as f:
-        f.write(text)
-
+    finish(report, args.results)
 
 if __name__ == "__main__":
     main()
