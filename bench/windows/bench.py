@@ -141,7 +141,7 @@ def idle_runs(session, programs, duration, work):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--comsend", "--floor", "--mapwatch", "--objdump", "--prefix", "--results"):
+    for option in ("--comsend", "--floor", "--mapwatch", "--objdump", "--session", "--results"):
         parser.add_argument(option, required=True)
     parser.add_argument("--runs", type=int, default=21)
     parser.add_argument("--warmup", type=int, default=2)
@@ -155,7 +155,7 @@ def main():
         ("Compiler", first_line(["x86_64-w64-mingw32-g++-posix", "--version"])),
         ("X server", "Xvfb 1024x768x24, 96 dpi, no window manager; wine draws the frames (Managed=N)"),
     ])
-    session = wine.Session(args.prefix)
+    session = wine.Session(args.session)
     session.setup()
     try:
         with tempfile.TemporaryDirectory(prefix="comsend-bench-win-") as work:

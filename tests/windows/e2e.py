@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""End-to-end cases for comsend.exe under 64-bit wine, on the session of a
-prefix (wine.py): the cases every build shares (tests/e2e/shared.py) and the
+"""End-to-end cases for comsend.exe under 64-bit wine, in the wine session
+(wine.py): the cases every build shares (tests/e2e/shared.py) and the
 ones only Windows has. Run as:
 
-    e2e.py CASE PREFIX COMSEND_EXE REMOTE_EXE
+    e2e.py CASE SESSION COMSEND_EXE REMOTE_EXE
 
 The window is driven with xdotool, which wine turns into real keyboard and
 mouse input; what the window shows is read with remote.exe, from another
@@ -173,14 +173,14 @@ CASES = dict(shared.CASES, not_a_serial_port=not_a_serial_port)
 
 def main(argv):
     if len(argv) != 4 or argv[0] not in CASES:
-        print(f"usage: e2e.py {{{'|'.join(CASES)}}} PREFIX COMSEND_EXE REMOTE_EXE")
+        print(f"usage: e2e.py {{{'|'.join(CASES)}}} SESSION COMSEND_EXE REMOTE_EXE")
         return 2
-    name, prefix, program, remote_exe = argv
+    name, home, program, remote_exe = argv
     reason = wine.not_runnable(program)
     if reason:
         print(f"skipped: {name} not run: {reason}")
         return 77
-    session = wine.Session(prefix)
+    session = wine.Session(home)
     with tempfile.TemporaryDirectory(prefix="comsend-wine-e2e-") as workdir:
         platform = WinePlatform(session, program, remote_exe, workdir)
         try:

@@ -1,12 +1,12 @@
 #!/usr/bin/python3
 """The Windows downloads (packaging/windows): the installers' tables; under
-64-bit wine, in the session of a prefix (wine.py), install, upgrade and
+64-bit wine, in the wine session (wine.py), install, upgrade and
 removal, and the zip's program. A LIST is a build's windows-package.txt.
 
     package.py tables VERSION LIST_X64 NEWER_MSI LIST_X86
-    package.py install PREFIX LIST REMOTE_EXE
-    package.py upgrade PREFIX LIST REBUILT_MSI NEWER_MSI
-    package.py zip PREFIX LIST OBJDUMP REMOTE_EXE
+    package.py install SESSION LIST REMOTE_EXE
+    package.py upgrade SESSION LIST REBUILT_MSI NEWER_MSI
+    package.py zip SESSION LIST OBJDUMP REMOTE_EXE
 
 Exit status 77 (skipped) when a LIST is missing, or, after all other checks,
 when the program cannot run here (32-bit x86 on this machine)."""

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""Runs one Windows test program of comsend's in the wine session of a
-prefix (see wine.py), with COM ports mapped to pseudo-terminals:
+"""Runs one Windows test program of comsend's in the wine session kept in
+a directory of the build tree (see wine.py), with COM ports mapped to pseudo-terminals:
 
-    run.py setup PREFIX                  start the session (Xvfb, wineserver)
-    run.py teardown PREFIX               end it
-    run.py [--lang L] [--ports COM5,COM6] test PREFIX EXE [ARGS...]
+    run.py setup SESSION                 start the session (Xvfb, wineserver)
+    run.py teardown SESSION               end it
+    run.py [--lang L] [--ports COM5,COM6] test SESSION EXE [ARGS...]
 
 A test program finds its ports in COMSEND_TEST_PORTS; whatever they send is
 read and dropped. The exit status is the program's, or 77 (skipped) for a
@@ -26,13 +26,13 @@ SKIPPED = 77
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("action", choices=("setup", "teardown", "test"))
-    parser.add_argument("prefix")
+    parser.add_argument("session")
     parser.add_argument("--lang", default="C.UTF-8")
     parser.add_argument("--ports", default="")
     parser.add_argument("--timeout", type=float, default=300)
     parser.add_argument("program", nargs=argparse.REMAINDER)
     args = parser.parse_args()
-    session = wine.Session(args.prefix)
+    session = wine.Session(args.session)
     if args.action == "setup":
         session.setup()
         return 0

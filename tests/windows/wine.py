@@ -6,18 +6,26 @@ wine's desktop process binds to the display the first program opens, and a
 cold wineserver costs seconds per program. `setup` starts it and leaves it
 running; `teardown` ends it; `run` runs one program in it.
 
+The prefix lives in the build tree. wine refuses a prefix that its user does
+not own, and some shared or network file systems give new files another
+owner (root squashed to nobody); there the prefix goes to the temporary
+directory instead, under a name fixed by the build tree, and the session's
+state (kept in the build tree) says where it is.
+
 COM names never reach a real serial port: wine's mount manager links com1..
 to /dev/ttyS0.. (here the machine's console) whenever a server starts, so
 the session drops those links once its server is up, and the ports the tests
 use are links to pseudo-terminals that the driver holds.
 """
 
+import hashlib
 import json
 import os
 import signal
 import struct
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import tty
@@ -47,14 +55,18 @@ def not_runnable(exe):
 
 
 class Session:
-    def __init__(self, prefix):
-        self.prefix = os.path.abspath(prefix)
-        self.state_file = os.path.join(self.prefix, "comsend-session.json")
+    def __init__(self, home):
+        self.home = os.path.abspath(home)
+        self.state_file = os.path.join(self.home, "comsend-session.json")
         self.started = []
+
+    @property
+    def prefix(self):
+        return self._state()["prefix"]
 
     def env(self, **extra):
         state = self._state()
-        return dict(os.environ, WINEPREFIX=self.prefix, DISPLAY=state["display"], **QUIET, **extra)
+        return dict(os.environ, WINEPREFIX=state["prefix"], DISPLAY=state["display"], **QUIET, **extra)
 
     def _state(self):
         with open(self.state_file) as f:
@@ -66,19 +78,37 @@ class Session:
 
     def setup(self):
         self.teardown()
-        os.makedirs(self.prefix, exist_ok=True)
-        display, xvfb = _start_xvfb(os.path.join(self.prefix, "xvfb.log"))
+        os.makedirs(self.home, exist_ok=True)
+        display, xvfb = _start_xvfb(os.path.join(self.home, "xvfb.log"))
         with open(self.state_file, "w") as f:
-            json.dump({"display": display, "xvfb": xvfb}, f)
-        fresh = not os.path.exists(os.path.join(self.prefix, "system.reg"))
-        if fresh:
-            self._wine("wineboot", "-i")
-            subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=TIMEOUT, check=False)
+            json.dump({"display": display, "xvfb": xvfb, "prefix": self._owned_prefix()}, f)
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            self._boot()
             self._configure()
         subprocess.run(["setsid", "-f", WINESERVER, "-p"], env=self.env(), stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT, check=True)
         self._wine("cmd", "/c", "exit")  # the mount manager makes its COM links now...
         self._drop_real_ports()          # ...and they are dropped for the session's lifetime
+
+    def _owned_prefix(self):
+        prefix = os.path.join(self.home, "prefix")
+        os.makedirs(prefix, exist_ok=True)
+        if os.stat(prefix).st_uid != os.getuid():
+            tree = hashlib.sha256(self.home.encode()).hexdigest()[:16]
+            prefix = os.path.join(tempfile.gettempdir(), f"comsend-wine-{os.getuid()}-{tree}")
+            os.makedirs(prefix, mode=0o700, exist_ok=True)
+        return prefix
+
+    def _boot(self):
+        """Makes the prefix; what wine said goes to the test's output when it fails."""
+        log = os.path.join(self.home, "wineboot.log")
+        with open(log, "wb") as out:
+            subprocess.run([WINE64, "wineboot", "-i"], env=self.env(), stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=subprocess.STDOUT, timeout=TIMEOUT, check=False)
+        subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=TIMEOUT, check=False)
+        if not os.path.isdir(os.path.join(self.prefix, "drive_c", "windows")):
+            with open(log, errors="replace") as f:
+                sys.exit(f"wine made no prefix in {self.prefix}; wineboot said:\n{f.read()}")
 
     def _configure(self):
         """Fonts and window settings of the test prefix: wine's own fonts (the

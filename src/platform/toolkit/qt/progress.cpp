@@ -55,7 +55,7 @@ public:
         layout->addWidget(cancel, 0, Qt::AlignHCenter);
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
         connect(this, &QDialog::rejected, this, [this] { cancelled_ = true; });
-        Update();
+        Refresh();
         qApp->installEventFilter(this);
         show();
         activateWindow();
@@ -65,9 +65,7 @@ public:
 
     void Update() override
     {
-        text_->setText(FromAnsiString(operation_.Describe()));
-        const auto total = operation_.Total();
-        bar_->setValue(total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total));
+        Refresh();
         QApplication::processEvents();
     }
     bool CancelRequested() const override { return cancelled_; }
@@ -82,6 +80,13 @@ protected:
 
 private:
     static constexpr int kScale = 1000;
+
+    void Refresh()
+    {
+        text_->setText(FromAnsiString(operation_.Describe()));
+        const auto total = operation_.Total();
+        bar_->setValue(total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total));
+    }
 
     const TLongOperation &operation_;
     QLabel *text_ = new QLabel(this);

@@ -98,7 +98,7 @@ public:
         HWND cancel =
             child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
                   kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
-        Update();
+        Refresh();
         CentreOnScreen();
         ::ShowWindow(box_.get(), SW_SHOW);
         if (owner_ != nullptr)
@@ -119,6 +119,15 @@ public:
 
     void Update() override
     {
+        Refresh();
+        if (!quit_ && !PumpWaiting(quitCode_))
+            quit_ = true;
+    }
+    bool CancelRequested() const override { return cancelled_ || quit_; }
+
+private:
+    void Refresh()
+    {
         const std::wstring text = FromAnsiString(operation_.Describe());
         if (text != shown_) {
             ::SetWindowTextW(text_, text.c_str());
@@ -127,12 +136,8 @@ public:
         const auto total = operation_.Total();
         const auto position = total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total);
         ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-        if (!quit_ && !PumpWaiting(quitCode_))
-            quit_ = true;
     }
-    bool CancelRequested() const override { return cancelled_ || quit_; }
 
-private:
     // Centred on the work area of the owner's monitor, where the program's
     // message boxes come up too.
     void CentreOnScreen()
