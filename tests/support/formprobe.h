@@ -27,7 +27,6 @@ public:
     explicit FormProbe(comsend::TForm1 &form);
     FormProbe(const FormProbe &) = delete;
     FormProbe &operator=(const FormProbe &) = delete;
-    ~FormProbe();
 
     // Shows the form and gives it the keyboard.
     void ShowAndActivate();
@@ -59,9 +58,7 @@ public:
 private:
     bool HasFocus(const comsend::TControl &control) const;
 
-    struct Impl;
     comsend::TForm1 &form_;
-    std::unique_ptr<Impl> impl_;
 };
 
 // A click on a button of any form, as the user's.

@@ -14,6 +14,7 @@
 // It prints one JSON object. Texts are given as hex-encoded UTF-8, so that
 // no code page and no escaping stands between them and the test.
 #include "native.h"
+#include "textcodec.h"
 #include "tform1.h"
 
 #include <windows.h>
@@ -31,14 +32,9 @@ HWND form = nullptr;
 
 std::string Hex(const std::wstring &text)
 {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                           0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                          nullptr);
     std::string hex;
     char digits[3];
-    for (const unsigned char byte : utf8) {
+    for (const unsigned char byte : Utf8FromWide(text)) {
         std::snprintf(digits, sizeof digits, "%02x", byte);
         hex += digits;
     }
@@ -50,11 +46,7 @@ std::wstring FromHex(const char *hex)
     std::string utf8;
     for (std::size_t i = 0; hex[i] != '\0' && hex[i + 1] != '\0'; i += 2)
         utf8 += static_cast<char>(std::stoi(std::string(hex + i, 2), nullptr, 16));
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
+    return WideFromUtf8(utf8);
 }
 
 // WM_GETTEXT works across processes: the buffer is carried over.
@@ -91,7 +83,7 @@ HWND Control(const char *name)
 {
     const TControlDescription *d = TFORM1.Find(name);
     return d == nullptr ? nullptr
-                        : ::GetDlgItem(form, kFirstControlId + static_cast<int>(d - TFORM1.Controls.data()));
+                        : ::GetDlgItem(form, kFirstControlId + static_cast<int>(TFORM1.IndexOf(*d)));
 }
 
 void PrintForm()

@@ -44,11 +44,7 @@ Rect RectOf(const QRect &r)
 
 } // namespace
 
-struct FormProbe::Impl {};
-
 FormProbe::FormProbe(TForm1 &form) : form_(form) {}
-
-FormProbe::~FormProbe() = default;
 
 void FormProbe::ShowAndActivate()
 {

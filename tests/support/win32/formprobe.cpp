@@ -5,6 +5,7 @@
 #include "support/formprobe.h"
 
 #include "native.h"
+#include "textcodec.h"
 
 #include <windows.h>
 
@@ -18,37 +19,10 @@ using namespace comsend;
 
 namespace {
 
-std::string Utf8(const std::wstring &text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                           0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                          nullptr);
-    return utf8;
-}
-
-std::wstring Wide(const std::string &utf8)
-{
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
-}
-
-std::wstring WindowText(HWND window)
-{
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // Line ends as the form code sees them.
 std::string Plain(const std::wstring &text)
 {
-    std::string utf8 = Utf8(text);
+    std::string utf8 = Utf8FromWide(text);
     for (std::size_t at = utf8.find("\r\n"); at != std::string::npos; at = utf8.find("\r\n", at))
         utf8.erase(at, 1);
     return utf8;
@@ -69,11 +43,7 @@ void PostKey(HWND target, WPARAM key)
 
 } // namespace
 
-struct FormProbe::Impl {};
-
 FormProbe::FormProbe(TForm1 &form) : form_(form) {}
-
-FormProbe::~FormProbe() = default;
 
 void FormProbe::ShowAndActivate()
 {
@@ -85,7 +55,7 @@ void FormProbe::ShowAndActivate()
 
 std::string FormProbe::WindowCaption() const
 {
-    return Utf8(WindowText(WindowOf(form_)));
+    return Utf8FromWide(WindowText(WindowOf(form_)));
 }
 
 Rect FormProbe::WindowRect() const
@@ -117,7 +87,7 @@ std::vector<std::string> FormProbe::Items(const TComboBox &box) const
         std::wstring item(static_cast<std::size_t>(::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
         item.resize(static_cast<std::size_t>(
             ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
-        items.push_back(Utf8(item));
+        items.push_back(Utf8FromWide(item));
     }
     return items;
 }
@@ -180,7 +150,7 @@ void FormProbe::Type(const TControl &box, const std::string &text)
     HWND focus = ::GetFocus();
     ::SendMessageW(focus, EM_SETSEL, 0, -1);
     ::SendMessageW(focus, WM_CLEAR, 0, 0);
-    for (const wchar_t character : Wide(text))
+    for (const wchar_t character : WideFromUtf8(text))
         ::PostMessageW(focus, WM_CHAR, character, 1);
     Pump();
 }
