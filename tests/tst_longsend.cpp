@@ -2,9 +2,8 @@
 // stops reading, reads slowly or reads everything: the window stays alive,
 // and what the user is told and what the text box keeps match what the far
 // end got, byte for byte.
-#include "support/formdriver.h"
 #include "support/modalboxes.h"
-#include "support/ptypair.h"
+#include "support/qt/formonpty.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -63,7 +62,7 @@ int SentCount(const QString &message, int total)
 
 } // namespace
 
-class LongSendTest : public QObject {
+class LongSendTest : public FormOnPtyTest {
     Q_OBJECT
 
 private slots:
@@ -76,12 +75,7 @@ private slots:
     void slowReaderKeepsSendAlive();
 
 private:
-    void Connect();
-
     ProgramRuntime runtime_{"tst_longsend"};
-    std::unique_ptr<PtyPair> pty_;
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<FormDriver> ui_;
 };
 
 void LongSendTest::initTestCase()
@@ -91,24 +85,13 @@ void LongSendTest::initTestCase()
 
 void LongSendTest::init()
 {
-    pty_ = std::make_unique<PtyPair>();
-    QVERIFY(pty_->IsOpen());
-    form_ = std::make_unique<TForm1>(Application);
-    ui_ = std::make_unique<FormDriver>(*form_);
-    form_->Show();
+    QVERIFY(StartForm());
     Connect();
 }
 
 void LongSendTest::cleanup()
 {
-    ui_.reset();
-    form_.reset();
-    pty_.reset();
-}
-
-void LongSendTest::Connect()
-{
-    QCOMPARE(ui_->Connect(QString::fromStdString(pty_->SlavePath())), QStringList{"Connect Success!"});
+    EndForm();
 }
 
 // The far end reads nothing until the Send has failed, then everything: it

@@ -1,8 +1,7 @@
 // Send through the real window, with a pseudo-terminal as the port.
-#include "support/formdriver.h"
 #include "support/modalboxes.h"
 #include "support/portfd.h"
-#include "support/ptypair.h"
+#include "support/qt/formonpty.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,7 +36,7 @@ termios ForeignSettings(termios tio)
 
 } // namespace
 
-class SendTest : public QObject {
+class SendTest : public FormOnPtyTest {
     Q_OBJECT
 
 private slots:
@@ -53,13 +52,9 @@ private slots:
     void unrepresentableText();
 
 private:
-    void Connect();
     QString Label3Text() const { return WidgetOf(*form_->Label3)->property("text").toString(); }
 
     ProgramRuntime runtime_{"tst_send"};
-    std::unique_ptr<PtyPair> pty_;
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<FormDriver> ui_;
 };
 
 void SendTest::initTestCase()
@@ -69,23 +64,12 @@ void SendTest::initTestCase()
 
 void SendTest::init()
 {
-    pty_ = std::make_unique<PtyPair>();
-    QVERIFY(pty_->IsOpen());
-    form_ = std::make_unique<TForm1>(Application);
-    ui_ = std::make_unique<FormDriver>(*form_);
-    form_->Show();
+    QVERIFY(StartForm());
 }
 
 void SendTest::cleanup()
 {
-    ui_.reset();
-    form_.reset();
-    pty_.reset();
-}
-
-void SendTest::Connect()
-{
-    QCOMPARE(ui_->Connect(QString::fromStdString(pty_->SlavePath())), QStringList{"Connect Success!"});
+    EndForm();
 }
 
 void SendTest::sendsExactBytes_data()
