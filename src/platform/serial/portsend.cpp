@@ -7,13 +7,13 @@
 
 namespace comsend {
 
-PortSend::PortSend(HANDLE port, const char *bytes, DWORD count, Clock::duration stallMargin)
-    : port_(port), bytes_(bytes), count_(count), stallMargin_(stallMargin),
+PortSend::PortSend(HANDLE port, const char *bytes, DWORD count)
+    : port_(port), bytes_(bytes), count_(count),
       byteTime_(std::chrono::duration_cast<Clock::duration>(portio::ByteTime(port))),
       lastProgress_(Clock::now())
 {}
 
-bool PortSend::Step(std::chrono::milliseconds slice)
+bool PortSend::Step()
 {
     if (ended_)
         return false;
@@ -24,11 +24,11 @@ bool PortSend::Step(std::chrono::milliseconds slice)
     DWORD error = 0;
     if (written_ < count_) {
         DWORD taken = 0;
-        error = portio::Write(port_, bytes_ + written_, count_ - written_, slice, taken);
+        error = portio::Write(port_, bytes_ + written_, count_ - written_, kStepTime, taken);
         written_ += std::min(taken, count_ - written_);
     } else if (queued_ > 0) {
         // Everything is with the driver: wait for it to leave the port.
-        std::this_thread::sleep_for(slice);
+        std::this_thread::sleep_for(kStepTime);
     }
     queued_ = std::min(portio::Queued(port_), written_);
     const auto now = Clock::now();
@@ -37,7 +37,7 @@ bool PortSend::Step(std::chrono::milliseconds slice)
         End(error);
     else if (written_ == count_ && queued_ == 0)
         End(0);
-    else if (now - lastProgress_ > byteTime_ * queued_ + stallMargin_)
+    else if (now - lastProgress_ > byteTime_ * queued_ + kStallMargin)
         End(ERROR_TIMEOUT);
     return !ended_;
 }

@@ -19,15 +19,17 @@
 namespace comsend {
 
 inline constexpr std::chrono::seconds kStallMargin{3};
+// Short enough for a window to stay responsive between steps.
+inline constexpr std::chrono::milliseconds kStepTime{50};
 
 class PortSend {
 public:
     using Clock = std::chrono::steady_clock;
 
-    PortSend(HANDLE port, const char *bytes, DWORD count, Clock::duration stallMargin = kStallMargin);
+    PortSend(HANDLE port, const char *bytes, DWORD count);
 
-    // Moves the write on for at most about `slice`; false once it has ended.
-    bool Step(std::chrono::milliseconds slice = std::chrono::milliseconds(50));
+    // Moves the write on for at most about kStepTime; false once it has ended.
+    bool Step();
     // Ends the write at the next step, discarding what the driver holds.
     void Cancel() { cancelled_ = true; }
 
@@ -35,7 +37,6 @@ public:
     // driver has taken), and the whole count.
     DWORD Sent() const { return written_ - queued_; }
     DWORD Total() const { return count_; }
-    bool Ended() const { return ended_; }
     // 0 once every byte has left; otherwise why the write did not finish.
     DWORD Error() const { return error_; }
 
@@ -46,7 +47,6 @@ private:
     HANDLE port_;
     const char *bytes_;
     DWORD count_;
-    Clock::duration stallMargin_;
     Clock::duration byteTime_;
     DWORD written_ = 0; // handed to the driver
     DWORD queued_ = 0;  // of those, still held by the driver

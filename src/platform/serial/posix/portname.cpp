@@ -1,6 +1,7 @@
 #include "portname.h"
 
-#include <cctype>
+#include "serial/comname.h"
+
 #include <charconv>
 
 namespace comsend {
@@ -10,26 +11,12 @@ namespace {
 // Longer numbers name no port any machine has; the cap keeps n - 1 exact.
 constexpr std::size_t kMaxPortDigits = 9;
 
-bool IsComPrefix(std::string_view name)
-{
-    constexpr std::string_view prefix = "COM";
-    if (name.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != prefix[i])
-            return false;
-    }
-    return true;
-}
-
 // The n of "COMn" when the name is exactly that, written without leading zeros
 // as Windows device names are.
 std::optional<unsigned long> ComPortNumber(std::string_view name)
 {
-    if (!IsComPrefix(name))
-        return std::nullopt;
-    const std::string_view digits = name.substr(3);
-    if (digits.empty() || digits.size() > kMaxPortDigits || digits.front() == '0')
+    const std::string_view digits = ComNumberDigits(name);
+    if (digits.empty() || digits.size() > kMaxPortDigits)
         return std::nullopt;
     unsigned long number = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);

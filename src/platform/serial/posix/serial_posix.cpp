@@ -208,8 +208,9 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     return HandleOf(fd.Release());
 }
 
-// A record that is refused leaves the line exactly as it was: whatever part
-// of it the device took is undone.
+// A record that is refused leaves the line's settings (speed, framing, flow
+// control) exactly as they were: whatever part of them the device took is
+// undone. A modem line it changed before the refusal stays changed.
 BOOL SetCommState(HANDLE hFile, LPDCB lpDCB)
 {
     const int fd = DescriptorOf(hFile);
