@@ -37,4 +37,8 @@ public:
 
 std::unique_ptr<ProgressBox> OpenProgressBox(const TLongOperation &Operation);
 
+// Where a progress box's bar stands, from 0 to kProgressScale.
+inline constexpr int kProgressScale = 1000;
+int ProgressPosition(const TLongOperation &Operation);
+
 } // namespace comsend

@@ -6,10 +6,12 @@
 // backend with its own small reader (win32/xpmicon.h).
 #pragma once
 
+#include "platform/formdescription.h"
+
 // One line per row of pixels:
 // clang-format off
 // NOLINTBEGIN: pixel data in the XPM format
-static const char *const kGlyphOk[] = {
+inline constexpr const char *kGlyphOk[] = {
     "16 16 3 1",
     ". c None",
     "d c #000000",
@@ -32,7 +34,7 @@ static const char *const kGlyphOk[] = {
     "................"
 };
 
-static const char *const kGlyphRetry[] = {
+inline constexpr const char *kGlyphRetry[] = {
     "16 16 2 1",
     ". c None",
     "g c #008000",
@@ -54,7 +56,7 @@ static const char *const kGlyphRetry[] = {
     "................"
 };
 
-static const char *const kGlyphAbort[] = {
+inline constexpr const char *kGlyphAbort[] = {
     "16 16 4 1",
     ". c None",
     "m c #800000",
@@ -79,3 +81,23 @@ static const char *const kGlyphAbort[] = {
 };
 // NOLINTEND
 // clang-format on
+
+namespace comsend {
+
+// The glyph of a stock button kind; null for a custom button.
+inline const char *const *GlyphXpm(TBitBtnKind Kind)
+{
+    switch (Kind) {
+    case TBitBtnKind::bkOK:
+        return kGlyphOk;
+    case TBitBtnKind::bkRetry:
+        return kGlyphRetry;
+    case TBitBtnKind::bkAbort:
+        return kGlyphAbort;
+    case TBitBtnKind::bkCustom:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace comsend

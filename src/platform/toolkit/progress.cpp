@@ -26,4 +26,10 @@ void RunWithProgress(TLongOperation &Operation)
     }
 }
 
+int ProgressPosition(const TLongOperation &Operation)
+{
+    const auto total = Operation.Total();
+    return total == 0 ? kProgressScale : static_cast<int>(Operation.Done() * kProgressScale / total);
+}
+
 } // namespace comsend

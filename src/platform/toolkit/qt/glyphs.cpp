@@ -43,17 +43,8 @@ protected:
 
 QIcon GlyphOfKind(TBitBtnKind Kind)
 {
-    switch (Kind) {
-    case TBitBtnKind::bkOK:
-        return {QPixmap(kGlyphOk)};
-    case TBitBtnKind::bkRetry:
-        return {QPixmap(kGlyphRetry)};
-    case TBitBtnKind::bkAbort:
-        return {QPixmap(kGlyphAbort)};
-    case TBitBtnKind::bkCustom:
-        break;
-    }
-    return {};
+    const char *const *xpm = GlyphXpm(Kind);
+    return xpm != nullptr ? QIcon(QPixmap(xpm)) : QIcon();
 }
 
 void AskForChineseInput(QWidget *Box)

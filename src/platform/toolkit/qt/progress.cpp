@@ -50,7 +50,7 @@ public:
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(text_);
         layout->addWidget(bar_);
-        bar_->setRange(0, kScale);
+        bar_->setRange(0, kProgressScale);
         auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
         layout->addWidget(cancel, 0, Qt::AlignHCenter);
         connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -79,13 +79,10 @@ protected:
     }
 
 private:
-    static constexpr int kScale = 1000;
-
     void Refresh()
     {
         text_->setText(FromAnsiString(operation_.Describe()));
-        const auto total = operation_.Total();
-        bar_->setValue(total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total));
+        bar_->setValue(ProgressPosition(operation_));
     }
 
     const TLongOperation &operation_;

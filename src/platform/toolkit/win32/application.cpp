@@ -46,7 +46,6 @@ void TApplication::Initialize()
 {
     // Nothing on the command line has any effect. Windows always has a
     // desktop to show the window on, so there is nothing to check for.
-    native_->instance = ::GetModuleHandleW(nullptr);
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS;

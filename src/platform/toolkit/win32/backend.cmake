@@ -10,8 +10,6 @@ target_sources(comsend_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/form.cpp
     ${CMAKE_CURRENT_LIST_DIR}/formwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/formwindow.h
-    ${CMAKE_CURRENT_LIST_DIR}/glyphs.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/glyphs.h
     ${CMAKE_CURRENT_LIST_DIR}/handles.h
     ${CMAKE_CURRENT_LIST_DIR}/messageloop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/messageloop.h

@@ -1,8 +1,10 @@
 #include "controlwindows.h"
 
-#include "glyphs.h"
 #include "textboxes.h"
 #include "textcodec.h"
+#include "xpmicon.h"
+
+#include "toolkit/bitbtnglyphs.h"
 
 #include <commctrl.h>
 
@@ -70,7 +72,7 @@ void SetUpComboBox(HWND box, const TControlDescription &d, const NativeForm &for
 
 void SetUpBitBtn(HWND button, const TControlDescription &d, NativeForm &form)
 {
-    IconHandle glyph = GlyphOfKind(d.Kind, form.Scaled(16));
+    IconHandle glyph = IconFromXpm(GlyphXpm(d.Kind), form.Scaled(16));
     if (!glyph)
         return;
     // With common controls 6 a push button draws the icon left of its text.

@@ -59,11 +59,11 @@ std::wstring ResolveFace(const std::wstring &face, const char *fallbackFace)
 
 } // namespace
 
-FontHandle CreateDescribedFont(const TFontDescription &Font, int dpi, int designPpi, const char *fallbackFace)
+FontHandle CreateDescribedFont(const TFontDescription &Font, int height, const char *fallbackFace)
 {
     const std::wstring face = ResolveFace(WideFromUtf8(Font.Name), fallbackFace);
     LOGFONTW font{};
-    font.lfHeight = ::MulDiv(Font.Height, dpi, designPpi);
+    font.lfHeight = height;
     font.lfWeight = Font.Bold ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = Font.Charset == TFontCharset::Ansi ? ANSI_CHARSET : DEFAULT_CHARSET;
     font.lfOutPrecision = OUT_DEFAULT_PRECIS;

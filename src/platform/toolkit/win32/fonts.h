@@ -13,10 +13,9 @@ namespace comsend {
 // The screen's resolution in dots per inch (96 where it cannot be read).
 int ScreenDpi();
 
-// The font at dpi for a description drawn at designPpi; fallbackFace is the
-// face to use when neither the named face nor a stand-in exists (null: leave
-// the choice to the font mapper).
-FontHandle CreateDescribedFont(const TFontDescription &Font, int dpi, int designPpi,
-                               const char *fallbackFace);
+// The described font at `height` (the description's, scaled to the screen);
+// fallbackFace is the face to use when neither the named face nor a stand-in
+// exists (null: leave the choice to the font mapper).
+FontHandle CreateDescribedFont(const TFontDescription &Font, int height, const char *fallbackFace);
 
 } // namespace comsend

@@ -23,14 +23,20 @@ std::string LastErrorText()
     return std::to_string(::GetLastError());
 }
 
-// The font a control draws with: its own, or the form's.
+// The font a control draws with: its own, made once for all the controls
+// that share its description, or the form's.
 HFONT FontFor(const TControlDescription &d, const TFormDescription &description, NativeForm &form)
 {
     if (d.Font == nullptr)
         return form.font.get();
+    const auto made =
+        std::find_if(form.controlFonts.begin(), form.controlFonts.end(),
+                     [&](const NativeForm::ControlFont &font) { return font.description == d.Font; });
+    if (made != form.controlFonts.end())
+        return made->handle.get();
     form.controlFonts.push_back(
-        CreateDescribedFont(*d.Font, form.dpi, description.PixelsPerInch, description.Font.Name));
-    return form.controlFonts.back().get();
+        {d.Font, CreateDescribedFont(*d.Font, form.Scaled(d.Font->Height), description.Font.Name)});
+    return form.controlFonts.back().handle.get();
 }
 
 // The order the controls stand in, front to back, which is the order Tab
@@ -74,7 +80,7 @@ TForm::TForm(TComponent *Owner, const TFormDescription &Description,
     NativeForm &form = *native_;
     form.dpi = ScreenDpi();
     form.designPpi = Description.PixelsPerInch > 0 ? Description.PixelsPerInch : 96;
-    form.font = CreateDescribedFont(Description.Font, form.dpi, form.designPpi, nullptr);
+    form.font = CreateDescribedFont(Description.Font, form.Scaled(Description.Font.Height), nullptr);
     const std::wstring windowClass = RegisterFormClass(Description);
     // The description's size is the outer one, frame and caption included,
     // as CreateWindowEx takes it. The position is the screen's own.

@@ -30,7 +30,11 @@ struct NativeForm {
     // The fonts and glyphs go after the windows that use them: they are
     // declared before the window.
     FontHandle font; // the form's own
-    std::vector<FontHandle> controlFonts;
+    struct ControlFont {
+        const TFontDescription *description;
+        FontHandle handle;
+    };
+    std::vector<ControlFont> controlFonts; // one per description
     std::vector<IconHandle> glyphs;
     WindowHandle window;
     // Every control the description built, by its index there.
@@ -50,7 +54,6 @@ struct NativeForm {
 };
 
 struct NativeApplication {
-    HINSTANCE instance = nullptr;
     bool started = false; // Initialize has run
 };
 

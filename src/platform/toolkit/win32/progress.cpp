@@ -19,7 +19,6 @@ namespace comsend {
 
 namespace {
 
-constexpr int kScale = 1000;
 constexpr wchar_t kBoxClass[] = L"comsendProgressBox";
 
 // The box's layout in pixels at 96 dpi.
@@ -60,7 +59,7 @@ class Win32ProgressBox : public ProgressBox {
 public:
     Win32ProgressBox(const TLongOperation &operation, HWND owner) : operation_(operation), owner_(owner)
     {
-        HINSTANCE instance = Application->Native().instance;
+        HINSTANCE instance = ::GetModuleHandleW(nullptr);
         RegisterBoxClass(instance);
         const int dpi = ScreenDpi();
         const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
@@ -93,7 +92,7 @@ public:
             child(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, top, kMargin, kInnerWidth, kTextHeight, 0);
         top += kTextHeight + kGap;
         bar_ = child(PROGRESS_CLASSW, L"", 0, top, kMargin, kInnerWidth, kBarHeight, 0);
-        ::SendMessageW(bar_, PBM_SETRANGE32, 0, kScale);
+        ::SendMessageW(bar_, PBM_SETRANGE32, 0, kProgressScale);
         top += kBarHeight + kGap;
         HWND cancel =
             child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
@@ -133,9 +132,7 @@ private:
             ::SetWindowTextW(text_, text.c_str());
             shown_ = text;
         }
-        const auto total = operation_.Total();
-        const auto position = total == 0 ? kScale : static_cast<int>(operation_.Done() * kScale / total);
-        ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(ProgressPosition(operation_)), 0);
     }
 
     // Centred on the work area of the owner's monitor, where the program's

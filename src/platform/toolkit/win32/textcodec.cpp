@@ -38,9 +38,7 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage)
     if (size <= 0 || usedDefault)
         return std::nullopt;
     std::string narrow(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(codePage, flags, text.data(), length, narrow.data(), size, nullptr, usedDefaultOut);
-    if (usedDefault)
-        return std::nullopt;
+    ::WideCharToMultiByte(codePage, flags, text.data(), length, narrow.data(), size, nullptr, nullptr);
     // Some code pages give two characters the same bytes without calling it
     // a substitute; only a text that reads back unchanged is exact.
     if (DecodeText(narrow, codePage) != text)
@@ -54,13 +52,8 @@ std::wstring DecodeText(std::string_view narrow, UINT codePage)
         return {};
     const int length = IntLength(narrow.size());
     const int size = ::MultiByteToWideChar(codePage, 0, narrow.data(), length, nullptr, 0);
-    if (size <= 0) {
-        // An unknown code page: keep what is plain ASCII.
-        std::wstring decoded;
-        for (const char byte : narrow)
-            decoded += static_cast<unsigned char>(byte) < 0x80 ? static_cast<wchar_t>(byte) : L'\xFFFD';
-        return decoded;
-    }
+    if (size <= 0)
+        return {};
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     ::MultiByteToWideChar(codePage, 0, narrow.data(), length, wide.data(), size);
     return wide;
