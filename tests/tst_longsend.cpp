@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTest>
@@ -44,8 +45,8 @@ QDialog *ProgressBox()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         auto *box = qobject_cast<QDialog *>(widget);
-        if (box != nullptr && box->isVisible() && box->findChild<QAbstractButton *>() != nullptr
-            && box->findChild<QLabel *>() != nullptr)
+        // Its bar tells it from a message box, which is a dialog too.
+        if (box != nullptr && box->isVisible() && box->findChild<QProgressBar *>() != nullptr)
             return box;
     }
     return nullptr;

@@ -130,14 +130,10 @@ class WinePort(Pty):
     def __init__(self, session, name):
         super().__init__()
         self.name = name
-        self.link = os.path.join(session.prefix, "dosdevices", name.lower())
-        if os.path.lexists(self.link):
-            os.unlink(self.link)
-        os.symlink(self.path, self.link)
+        self.link = wine.link_port(session, name, self.path)
 
     def close(self):
-        if os.path.islink(self.link):
-            os.unlink(self.link)
+        wine.unlink_port(self.link)
         super().close()
 
 

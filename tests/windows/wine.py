@@ -178,16 +178,13 @@ class Ports:
     a hang-up between one opener and the next."""
 
     def __init__(self, session, names):
-        self.devices = os.path.join(session.prefix, "dosdevices")
         self.lines = {}
+        self.links = []
         for name in names:
             master, slave = os.openpty()
             tty.setraw(slave)
             os.set_blocking(master, False)
-            link = os.path.join(self.devices, name.lower())
-            if os.path.lexists(link):
-                os.unlink(link)
-            os.symlink(os.ttyname(slave), link)
+            self.links.append(link_port(session, name, os.ttyname(slave)))
             self.lines[name] = (master, slave)
 
     def master(self, name):
@@ -210,12 +207,25 @@ class Ports:
         return stop
 
     def close(self):
-        for name, (master, slave) in self.lines.items():
-            link = os.path.join(self.devices, name.lower())
-            if os.path.islink(link):
-                os.unlink(link)
+        for link in self.links:
+            unlink_port(link)
+        for master, slave in self.lines.values():
             os.close(master)
             os.close(slave)
+
+
+def link_port(session, name, device):
+    """Maps a COM name of the session to a device; returns the link."""
+    link = os.path.join(session.prefix, "dosdevices", name.lower())
+    if os.path.lexists(link):
+        os.unlink(link)
+    os.symlink(device, link)
+    return link
+
+
+def unlink_port(link):
+    if os.path.islink(link):
+        os.unlink(link)
 
 
 def _start_xvfb(log):
