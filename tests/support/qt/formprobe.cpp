@@ -3,6 +3,7 @@
 #include "support/formprobe.h"
 
 #include "native.h"
+#include "support/modalboxes.h"
 #include "support/ptypair.h"
 #include "support/qt/typing.h"
 
@@ -12,11 +13,8 @@
 #include <QInputMethodQueryEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -155,27 +153,15 @@ void ClickButton(const TBitBtn &button)
 
 AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::function<void()> &whileUp)
 {
-    AnsweredBoxes answered;
-    QPointer<QMessageBox> handled;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (box == nullptr || box == handled || !box->isVisible())
-            return;
-        handled = box;
-        answered.texts.push_back(box->text().toStdString());
+    const ModalBoxes boxes([&](const QMessageBox & /*box*/) {
         if (whileUp)
             whileUp();
-        const QList<QAbstractButton *> buttons = box->buttons();
-        if (buttons.size() != 1)
-            ++answered.withOtherButtons;
-        if (!buttons.isEmpty())
-            buttons.front()->click();
-        else
-            box->reject();
     });
-    timer.start(5);
     action();
+    AnsweredBoxes answered;
+    for (const QString &text : boxes.Texts())
+        answered.texts.push_back(text.toStdString());
+    answered.withOtherButtons = boxes.BoxesWithOtherButtons();
     return answered;
 }
 
