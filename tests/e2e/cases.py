@@ -20,7 +20,7 @@ import shared  # noqa: E402
 import xsession  # noqa: E402
 from comsend import TEXT_BOX, Comsend  # noqa: E402
 from processes import (WINDOW_TIMEOUT, Failure, Pty, check,  # noqa: E402
-                       descriptors_on, exclusive_mode, expect_bytes, fill, holders,
+                       descriptors_on, exclusive_mode, expect_bytes, holders,
                        wait_for)
 
 try:
@@ -117,9 +117,7 @@ def close_while_connected(x, program, workdir):
 
         code = app.close()
         check(code == 0, f"comsend ended with {code} after its window was closed")
-        check(not holders(pty.path), f"the port is still open: {holders(pty.path)}")
-        check(not exclusive_open_refused(pty.path),
-              "pyserial cannot take the port after comsend has ended")
+        released(pty, "after the close")
     finally:
         pty.close()
 

@@ -71,6 +71,33 @@ def start(argv, close_stdin=False, **kwargs):
     return process
 
 
+def start_xvfb(size, log, launch=None, **popen):
+    """An Xvfb on a display it reports free: the display and the process.
+    `launch` starts it (start(), so that it dies with the driver, unless
+    given another); -noreset, because by default the server resets whenever
+    its last client leaves, and a program connecting just then is turned
+    away: the short-lived xdotool clients make that happen often enough."""
+    reader, writer = os.pipe()
+    process = (launch or start)(
+        ["Xvfb", "-displayfd", str(writer), "-screen", "0", size, "-dpi", "96", "-nolisten", "tcp", "-noreset"],
+        pass_fds=[writer], stdin=subprocess.DEVNULL, stdout=log, stderr=log, **popen)
+    os.close(writer)
+    reported = b""
+    deadline = time.monotonic() + WINDOW_TIMEOUT
+    with os.fdopen(reader, "rb", buffering=0) as pipe:
+        while not reported.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([pipe], [], [], POLL_INTERVAL)
+            if ready:
+                chunk = pipe.read(64)
+                if not chunk:
+                    break
+                reported += chunk
+    if not reported.strip().isdigit():
+        process.kill()
+        raise Failure("Xvfb did not report a display")
+    return ":" + reported.decode().strip(), process
+
+
 def stop_all():
     # SIGTERM first, so that Xvfb removes its socket and lock file.
     for process in reversed(_started):
@@ -129,7 +156,23 @@ class Pty:
         os.set_blocking(self.master, False)
 
     def fill(self):
-        fill(self)
+        """Writes to the port through the driver's own descriptor until it
+        takes no more: the far end does not read, so the next writer finds
+        no room."""
+        os.set_blocking(self.slave, False)
+        block = b"f" * 4096
+        while True:
+            taken = 0
+            for size in (4096, 256, 1):
+                try:
+                    while True:
+                        taken += os.write(self.slave, block[:size])
+                except BlockingIOError:
+                    pass
+            if not taken:
+                break
+            time.sleep(0.05)
+        os.set_blocking(self.slave, True)
 
     def receive(self, count, timeout=BYTES_TIMEOUT):
         """Reads from the far end until count bytes have arrived, plus
@@ -173,25 +216,6 @@ def exclusive_mode(pty):
     own descriptor on the slave reads it."""
     value = fcntl.ioctl(pty.slave, _TIOCGEXCL, b"\0" * 4)
     return int.from_bytes(value, sys.byteorder) != 0
-
-
-def fill(pty):
-    """Writes to the port through the driver's own descriptor until it takes
-    no more: the far end does not read, so the next writer finds no room."""
-    os.set_blocking(pty.slave, False)
-    block = b"f" * 4096
-    while True:
-        taken = 0
-        for size in (4096, 256, 1):
-            try:
-                while True:
-                    taken += os.write(pty.slave, block[:size])
-            except BlockingIOError:
-                pass
-        if not taken:
-            break
-        time.sleep(0.05)
-    os.set_blocking(pty.slave, True)
 
 
 def expect_bytes(pty, expected, what):

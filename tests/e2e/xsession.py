@@ -8,16 +8,13 @@ through Xlib, for what xdotool has no command for.
 import ctypes
 import ctypes.util
 import os
-import select
 import shutil
 import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-from processes import (BOX_TIMEOUT, POLL_INTERVAL, WINDOW_TIMEOUT, Failure, check,
-                       die_with_driver, start, stop_all)
+from processes import BOX_TIMEOUT, Failure, check, die_with_driver, start_xvfb, stop_all
 
 SKIPPED = 77
 
@@ -34,27 +31,7 @@ class XServer:
 
     def __init__(self, workdir):
         self.log = open(os.path.join(workdir, "xvfb.log"), "wb")
-        reader, writer = os.pipe()
-        self.process = start(
-            # -noreset: by default the server resets whenever its last client
-            # leaves, and a comsend connecting just then is turned away; the
-            # short-lived xdotool clients make that happen often enough.
-            ["Xvfb", "-displayfd", str(writer), "-screen", "0", "800x600x24", "-dpi", "96",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=[writer], stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
-        os.close(writer)
-        reported = b""
-        deadline = time.monotonic() + WINDOW_TIMEOUT
-        with os.fdopen(reader, "rb", buffering=0) as pipe:
-            while not reported.endswith(b"\n") and time.monotonic() < deadline:
-                ready, _, _ = select.select([pipe], [], [], POLL_INTERVAL)
-                if ready:
-                    chunk = pipe.read(64)
-                    if not chunk:
-                        break
-                    reported += chunk
-        check(reported.strip().isdigit(), "Xvfb did not report a display")
-        self.display = ":" + reported.decode().strip()
+        self.display, self.process = start_xvfb("800x600x24", self.log)
         runtime = os.path.join(workdir, "runtime")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         # The texts typed in the cases are compared as UTF-8 at the far end.

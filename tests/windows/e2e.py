@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(here), "e2e"))
 
 import shared  # noqa: E402
 import wine  # noqa: E402
-from processes import BOX_TIMEOUT, WINDOW_TIMEOUT, Failure, Pty, check, wait_for  # noqa: E402
+from processes import BOX_TIMEOUT, WINDOW_TIMEOUT, Failure, check, wait_for  # noqa: E402
 
 MAIN_TITLE = "Form1"
 CP950 = "zh_TW.UTF-8"  # wine takes code page 950 from it
@@ -124,19 +124,6 @@ class WineComsend:
             raise Failure("comsend.exe did not end after its window was closed") from error
 
 
-class WinePort(Pty):
-    """A COM name linked to a pseudo-terminal: the far end is its master."""
-
-    def __init__(self, session, name):
-        super().__init__()
-        self.name = name
-        self.link = wine.link_port(session, name, self.path)
-
-    def close(self):
-        wine.unlink_port(self.link)
-        super().close()
-
-
 class WinePlatform:
     missing = "COM9"
 
@@ -148,7 +135,7 @@ class WinePlatform:
                            CP950 if big5 else "C.UTF-8")
 
     def port(self, name="COM5"):
-        return WinePort(self.session, name)
+        return wine.ComPort(self.session, name)
 
     @staticmethod
     def released(port):

@@ -173,7 +173,8 @@ def upgrade(machine, listing, rebuilt, newer):
 
 def portable_zip(machine, listing, objdump, remote_exe):
     with tempfile.TemporaryDirectory(prefix="comsend-zip-") as unpacked:
-        with zipfile.ZipFile(packages(listing)[0]) as archive:
+        archive_path = packages(listing)[0]
+        with zipfile.ZipFile(archive_path) as archive:
             archive.extractall(unpacked)
         (top,) = os.listdir(unpacked)
         folder = os.path.join(unpacked, top)
@@ -185,9 +186,9 @@ def portable_zip(machine, listing, objdump, remote_exe):
         exe = os.path.join(folder, "comsend.exe")
         with open(exe, "rb") as f:
             header = f.read(4096)
-        machine_type, symbols = struct.unpack_from("<H10xI", header, struct.unpack_from("<I", header, 0x3C)[0] + 4)
+        (symbols,) = struct.unpack_from("<12xI", header, struct.unpack_from("<I", header, 0x3C)[0] + 4)
         check(symbols == 0, f"comsend.exe is not stripped: {symbols} symbols")
-        pe_format = "pei-x86-64" if machine_type == 0x8664 else "pei-i386"
+        pe_format = "pei-x86-64" if archive_path.endswith("-win64.zip") else "pei-i386"
         subprocess.run([os.path.join(here, "check-exe.sh"), objdump, exe, pe_format], check=True)
         reason = wine.not_runnable(exe)
         if reason:

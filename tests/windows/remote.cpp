@@ -8,7 +8,6 @@
 //   remote progress          the text of the progress box, if it is up
 //   remote settext NAME HEX  puts text (UTF-8, hex-encoded: wine garbles
 //                            non-ASCII arguments) into a control
-//   remote answer            presses the one button of the message box
 //   remote close             asks the main window to close
 //
 // It prints one JSON object. Texts are given as hex-encoded UTF-8, so that
@@ -174,10 +173,6 @@ int main(int argc, char **argv)
     } else if (command == "settext" && argc == 4) {
         const std::wstring text = FromHex(argv[3]);
         ::SendMessageW(Control(argv[2]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        std::printf("{}\n");
-    } else if (command == "answer") {
-        for (HWND box : TopLevel("#32770"))
-            ::PostMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         std::printf("{}\n");
     } else if (command == "close") {
         ::PostMessageW(form, WM_CLOSE, 0, 0);

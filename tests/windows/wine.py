@@ -30,6 +30,10 @@ import threading
 import time
 import tty
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
+
+from processes import Pty, start_xvfb  # noqa: E402
+
 WINE64 = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
 QUIET = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"}
@@ -79,9 +83,12 @@ class Session:
     def setup(self):
         self.teardown()
         os.makedirs(self.home, exist_ok=True)
-        display, xvfb = _start_xvfb(os.path.join(self.home, "xvfb.log"))
+        prefix = self._owned_prefix()
+        with open(os.path.join(self.home, "xvfb.log"), "wb") as log:
+            # Its own session: it outlives this process, for the tests after it.
+            display, xvfb = start_xvfb("1024x768x24", log, launch=subprocess.Popen, start_new_session=True)
         with open(self.state_file, "w") as f:
-            json.dump({"display": display, "xvfb": xvfb, "prefix": self._owned_prefix()}, f)
+            json.dump({"display": display, "xvfb": xvfb.pid, "prefix": prefix}, f)
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             self._boot()
             self._configure()
@@ -172,33 +179,41 @@ class Session:
         self.started.clear()
 
 
+class ComPort(Pty):
+    """A COM name of the session linked to a pseudo-terminal: the master is
+    the far end of the line."""
+
+    def __init__(self, session, name):
+        super().__init__()
+        self.name = name
+        self.link = os.path.join(session.prefix, "dosdevices", name.lower())
+        if os.path.lexists(self.link):
+            os.unlink(self.link)
+        os.symlink(self.path, self.link)
+
+    def close(self):
+        if os.path.islink(self.link):
+            os.unlink(self.link)
+        super().close()
+
+
 class Ports:
-    """COM names mapped to pseudo-terminals held here: the master is the far
-    end of the line, and the slave stays open so that the far end never sees
-    a hang-up between one opener and the next."""
+    """Raw COM ports for a test program, whose far ends read and drop
+    whatever arrives, so that no line ever fills."""
 
     def __init__(self, session, names):
-        self.lines = {}
-        self.links = []
-        for name in names:
-            master, slave = os.openpty()
-            tty.setraw(slave)
-            os.set_blocking(master, False)
-            self.links.append(link_port(session, name, os.ttyname(slave)))
-            self.lines[name] = (master, slave)
-
-    def master(self, name):
-        return self.lines[name][0]
+        self.ports = [ComPort(session, name) for name in names]
+        for port in self.ports:
+            tty.setraw(port.slave)
 
     def drain_in_background(self):
-        """Reads and drops whatever arrives, so that no line ever fills."""
         stop = threading.Event()
 
         def drain():
             while not stop.is_set():
-                for master, _ in self.lines.values():
+                for port in self.ports:
                     try:
-                        os.read(master, 65536)
+                        os.read(port.master, 65536)
                     except OSError:
                         pass
                 time.sleep(0.05)
@@ -207,38 +222,5 @@ class Ports:
         return stop
 
     def close(self):
-        for link in self.links:
-            unlink_port(link)
-        for master, slave in self.lines.values():
-            os.close(master)
-            os.close(slave)
-
-
-def link_port(session, name, device):
-    """Maps a COM name of the session to a device; returns the link."""
-    link = os.path.join(session.prefix, "dosdevices", name.lower())
-    if os.path.lexists(link):
-        os.unlink(link)
-    os.symlink(device, link)
-    return link
-
-
-def unlink_port(link):
-    if os.path.islink(link):
-        os.unlink(link)
-
-
-def _start_xvfb(log):
-    reader, writer = os.pipe()
-    with open(log, "wb") as out:
-        process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(writer), "-screen", "0", "1024x768x24", "-dpi", "96",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=[writer], stdin=subprocess.DEVNULL, stdout=out, stderr=out, start_new_session=True)
-    os.close(writer)
-    with os.fdopen(reader, "rb") as pipe:
-        number = pipe.readline().strip()
-    if not number.isdigit():
-        process.kill()
-        sys.exit("Xvfb did not report a display")
-    return ":" + number.decode(), process.pid
+        for port in self.ports:
+            port.close()

@@ -11,6 +11,7 @@
 // that reached its end of the line. The write is run the way the window
 // loop runs it: PortSend stepped until it ends.
 #include "platform/kernel.h"
+#include "portname.h"
 #include "serial/portsend.h"
 #include "support/sendrecord.h"
 
@@ -290,8 +291,9 @@ void CheckExclusive(const std::string &device, bool held, Result &result, const 
     ::close(fd);
 }
 
-void ExclusiveUse(const std::string &port, const std::string &device, Result &result)
+void ExclusiveUse(const std::string &port, Result &result)
 {
+    const std::string device = ResolvePortName(port).value_or("");
     const HANDLE first = OpenChecked(port, result);
     CheckExclusive(device, true, result, "held");
     const HANDLE second = Open(port);
@@ -305,8 +307,6 @@ void ExclusiveUse(const std::string &port, const std::string &device, Result &re
 
 std::string Run(const std::string &id, const std::string &port, const std::string &op, DWORD count)
 {
-    // COMn is /dev/ttyS<n-1>.
-    const std::string device = "/dev/ttyS" + std::to_string(std::stoi(port.substr(3)) - 1);
     Result result;
     if (op == "send_record")
         SendRecordTakes(port, result);
@@ -319,7 +319,7 @@ std::string Run(const std::string &id, const std::string &port, const std::strin
     else if (op == "stall")
         StalledSend(port, id, count, result);
     else if (op == "exclusive")
-        ExclusiveUse(port, device, result);
+        ExclusiveUse(port, result);
     else
         result.Expect(false, "unknown_op");
     return result.Text();
