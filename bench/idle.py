@@ -93,12 +93,26 @@ def gtk_desktop(env, work, blink_ms):
     return dict(env, QT_QPA_PLATFORMTHEME="gtk3", XDG_CONFIG_HOME=config)
 
 
-def measure(program, env, work, duration, focus, tag):
-    log = open(os.path.join(work, f"idle-{tag}.log"), "w")
-    app = subprocess.Popen([program], env=env, cwd=work, stdout=log, stderr=log)
+def native(program, env, work):
+    """How measure() starts and ends a program of this machine."""
+    def start(log_path):
+        with open(log_path, "w") as log:
+            return subprocess.Popen([program], env=env, cwd=work, stdout=log, stderr=log)
+
+    def stop(app):
+        app.terminate()
+        app.wait(timeout=10)
+
+    return start, stop
+
+
+def measure(start, stop, env, work, duration, focus, tag, window_timeout=20):
+    """start(log_path) starts the program and returns its process, whose pid
+    is the program's; stop(process) ends it. env is the X server's."""
+    app = start(os.path.join(work, f"idle-{tag}.log"))
     try:
         window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Form1$"],
-                                env=env, capture_output=True, text=True, timeout=20).stdout.split()[0]
+                                env=env, capture_output=True, text=True, timeout=window_timeout).stdout.split()[0]
         if focus:
             subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, check=True,
                            timeout=20)
@@ -106,12 +120,18 @@ def measure(program, env, work, duration, focus, tag):
         voluntary, involuntary, cpu_ns = untraced(app.pid, duration)
         calls = traced(app.pid, duration, os.path.join(work, f"idle-{tag}.strace"))
     finally:
-        app.terminate()
-        app.wait(timeout=10)
-        log.close()
+        stop(app)
     total, late, wakeups = summary(calls)
     return {"voluntary": voluntary, "involuntary": involuntary, "cpu_ms": cpu_ns / 1e6,
             "calls": total, "late": late, "wakeups": wakeups}
+
+
+def table_row(name, label, r):
+    wakeups = r["wakeups"]
+    interval = (f" ({statistics.median(b - a for a, b in zip(wakeups, wakeups[1:])) * 1000:.0f} ms)"
+                if len(wakeups) > 1 else "")
+    return (f"| {name} | {label} | {r['voluntary']} | {r['involuntary']} | {r['cpu_ms']:.2f} | {r['calls']} "
+            f"| {len(r['late'])} | {len(wakeups)}{interval} |")
 
 
 def run(programs, duration, env, work):
@@ -130,13 +150,9 @@ def run(programs, duration, env, work):
                  "focused, GTK desktop blinking every 2400 ms"))
     for name, program, focus, run_env, label in runs:
         tag = f"{name}-{label}".replace(" ", "-").replace(",", "")
-        r = measure(program, run_env, work, duration, focus, tag)
-        wakeups = r["wakeups"]
-        interval = (f" ({statistics.median(b - a for a, b in zip(wakeups, wakeups[1:])) * 1000:.0f} ms)"
-                    if len(wakeups) > 1 else "")
-        out.append(f"| {name} | {label} | {r['voluntary']} "
-                   f"| {r['involuntary']} | {r['cpu_ms']:.2f} | {r['calls']} | {len(r['late'])} "
-                   f"| {len(wakeups)}{interval} |")
+        start, stop = native(program, run_env, work)
+        r = measure(start, stop, run_env, work, duration, focus, tag)
+        out.append(table_row(name, label, r))
         if r["late"]:
             sample = "; ".join(f"`{c[:48]}`".replace("|", "\\|") for _, c in r["late"][:4])
             details.append(f"- {name}, {label}: later calls, "

@@ -20,6 +20,7 @@ time within 1.15 times the floor's, its median VmHWM within the floor's plus
 import statistics
 import subprocess
 import sys
+import time
 
 TIME_RATIO_TARGET = 1.15
 MEMORY_MARGIN_KB = 5_000_000 / 1024
@@ -34,16 +35,24 @@ def measure(mapwatch, program, env):
     return {key: int(value) for key, value in (field.split("=") for field in line.split())}
 
 
-def run(mapwatch, programs, runs, warmup, env):
-    names = list(programs)
+def interleaved(measure_one, names, runs, warmup, pause=0.0):
+    """Each program's samples, measure_one(name) per round, the order
+    rotating every round; the warm-up rounds are not kept. `pause` is left
+    after each run."""
     samples = {name: [] for name in names}
     for round_ in range(warmup + runs):
         shift = round_ % len(names)
-        order = names[shift:] + names[:shift]
-        for name in order:
-            sample = measure(mapwatch, programs[name], env)
+        for name in names[shift:] + names[:shift]:
+            sample = measure_one(name)
             if round_ >= warmup:
                 samples[name].append(sample)
+            time.sleep(pause)
+    return samples
+
+
+def run(mapwatch, programs, runs, warmup, env):
+    names = list(programs)
+    samples = interleaved(lambda name: measure(mapwatch, programs[name], env), names, runs, warmup)
 
     def median(name, key):
         return statistics.median(s[key] for s in samples[name])

@@ -16,7 +16,6 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(here))
@@ -45,14 +44,9 @@ def launcher(work, name, exe):
 def startup_runs(mapwatch, programs, runs, warmup, env, work):
     names = list(programs)
     launchers = {name: launcher(work, f"start-{i}", exe) for i, (name, exe) in enumerate(programs.items())}
-    samples = {name: [] for name in names}
-    for round_ in range(warmup + runs):
-        shift = round_ % len(names)
-        for name in names[shift:] + names[:shift]:
-            sample = startup.measure(mapwatch, launchers[name], env)
-            if round_ >= warmup:
-                samples[name].append(sample)
-            time.sleep(0.2)  # the server tidies up after the killed process
+    # The pause lets the server tidy up after the killed process.
+    samples = startup.interleaved(lambda name: startup.measure(mapwatch, launchers[name], env), names, runs,
+                                  warmup, pause=0.2)
 
     def median(name, key):
         return statistics.median(s[key] for s in samples[name])
@@ -111,23 +105,11 @@ def idle_runs(session, programs, duration, work):
     for focus in (False, True):
         for name, exe in programs.items():
             label = "focused" if focus else "as started"
-            process = session.start(exe, log=os.path.join(work, f"idle-{name}.log"))
-            try:
-                window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Form1$"],
-                                        env=env, capture_output=True, text=True, timeout=30).stdout.split()[0]
-                if focus:
-                    subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, check=True, timeout=20)
-                time.sleep(1.0)
-                voluntary, involuntary, cpu_ns = idle.untraced(process.pid, duration)
-                calls = idle.traced(process.pid, duration, os.path.join(work, f"idle-{name}-{focus}.strace"))
-            finally:
-                session.kill_programs()
-            total, late, woken = idle.summary(calls)
-            wakeups[name, focus] = len(woken)
-            interval = (f" ({statistics.median(b - a for a, b in zip(woken, woken[1:])) * 1000:.0f} ms)"
-                        if len(woken) > 1 else "")
-            out.append(f"| {name} | {label} | {voluntary} | {involuntary} | {cpu_ns / 1e6:.2f} | {total} "
-                       f"| {len(late)} | {len(woken)}{interval} |")
+            r = idle.measure(lambda log, exe=exe: session.start(exe, log=log), lambda _: session.kill_programs(),
+                             env, work, duration, focus, f"{name}-{focus}", window_timeout=30)
+            wakeups[name, focus] = len(r["wakeups"])
+            out.append(idle.table_row(name, label, r))
+            late = r["late"]
             if late:
                 kinds = list(dict.fromkeys(c.split("(", 1)[0] for _, c in late))
                 details.append(f"- {name}, {label}: the later calls are {', '.join(kinds)}; the first: "
@@ -156,8 +138,8 @@ def main():
         ("X server", "Xvfb 1024x768x24, 96 dpi, no window manager; wine draws the frames (Managed=N)"),
     ])
     session = wine.Session(args.session)
-    session.setup()
     try:
+        session.setup()
         with tempfile.TemporaryDirectory(prefix="comsend-bench-win-") as work:
             print(f"{args.runs} start-up runs each", file=sys.stderr)
             report += startup_runs(args.mapwatch, programs, args.runs, args.warmup, session.env(), work)
