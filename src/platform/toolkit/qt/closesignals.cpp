@@ -3,6 +3,7 @@
 #include "platform/application.h"
 
 #include <array>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,14 +15,16 @@ namespace {
 
 constexpr std::array<int, 3> kCloseSignals{SIGTERM, SIGHUP, SIGINT};
 
-volatile std::sig_atomic_t requests = 0;
+// Set by the first signal. Any of the program's threads may take a signal,
+// and two may take one each at the same moment: only an atomic test and set
+// makes sure that exactly one of them is the first.
+std::atomic_flag requested = ATOMIC_FLAG_INIT;
 volatile std::sig_atomic_t pipeEnd = -1;
 
 void OnCloseSignal(int signal)
 {
-    if (requests > 0)
+    if (requested.test_and_set())
         std::quick_exit(128 + signal);
-    requests = 1;
     const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(pipeEnd, &byte, 1);
