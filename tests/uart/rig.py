@@ -1,30 +1,54 @@
 #!/usr/bin/env python3
-"""The serial layer against the Linux 8250 driver on real (emulated) UARTs.
+"""The serial layer against the Linux 8250 driver on real (emulated) UARTs,
+and against the kernel's USB stack with an FTDI adapter that is unplugged.
 
 Boots the distribution's kernel in QEMU (TCG; no KVM needed) with an
-initramfs holding busybox and the guest program, and four 16550 ports:
+initramfs holding busybox, the guest program and the kernel's own USB
+modules (usbcore, xhci, usbserial, ftdi_sio, inserted by /init), four 16550
+ports and an xHCI controller:
 
-    ttyS0  console and command channel
-    ttyS1  COM2 \
-    ttyS2  COM3  > data lines, each one end of a socketpair whose other end
-    ttyS3  COM4 /  is ours: we are the device at the far end of the line
+    ttyS0    console and command channel
+    ttyS1    COM2 \
+    ttyS2    COM3  > data lines, each one end of a socketpair whose other end
+    ttyS3    COM4 /  is ours: we are the device at the far end of the line
+    ttyUSB0  an FTDI FT232B adapter that we serve over QEMU's usb-redir device
 
 QEMU's UART sends as fast as the socket takes bytes and holds the line when
 it takes none, so the host sets the line's pace: 480 bytes a second is a
 receiver at 4800 8N1; reading nothing is a far end that has stalled.
 
+The adapter (class Adapter) is ours from the USB packets down: QEMU hands
+every transfer of the guest's driver to us over a socketpair in the usbredir
+protocol, and we answer as the chip would. Its 128-byte transmit buffer
+empties onto the line at the line's pace, and a bulk OUT transfer is answered
+only once all its bytes are in that buffer: the chip NAKs packets while it is
+full, so the driver keeps the rest and counts it as queued, while the guest
+runs on. QEMU's own usb-serial device cannot model that: it holds the whole
+emulator while its character device is slow. Unplugging is the device
+leaving the usbredir connection (what the chip held is lost, as it loses
+power); plugging it back is a new device, which the guest names ttyUSB1
+while a program still holds ttyUSB0.
+
 Cases on different ports run side by side, cases on one port in order. For
 each, the host sets the line's pace, sends "RUN <id> <port> <op> [count]"
 over the console, waits for "@@RESULT <id> ...", drains the line and checks
 that exactly the bytes the guest counts as sent arrived, once and in order.
+Where the adapter is unplugged in the middle of a send, the guest says when
+it starts ("@@UNPLUG <id>"), the host unplugs a set time later, and checks
+the guest's account against what arrived: no more known to have left than
+arrived plus what the chip can have lost, no fewer possibly left than arrived.
 """
 
 import argparse
+import collections
+import gzip
+import lzma
 import os
 import pathlib
 import select
 import socket
 import stat
+import struct
 import subprocess
 import sys
 import threading
@@ -32,12 +56,15 @@ import time
 
 HERE = pathlib.Path(__file__).resolve().parent
 RATE = 480  # bytes a second: 4800 baud, 10 bits a character
+CHIP_BUFFER = 128  # the FT232B's transmit buffer
 
 
 class Case:
-    def __init__(self, case_id, op, title, count=0, hold_after=None):
+    def __init__(self, case_id, op, title, count=0, hold_after=None, unplug_after=None, cut_below=None):
         self.id, self.op, self.title, self.count = case_id, op, title, count
         self.hold_after = hold_after  # seconds of reading before the host stops for good
+        self.unplug_after = unplug_after  # seconds from the guest's cue to the unplug
+        self.cut_below = cut_below  # fewer bytes than this arrive when the unplug falls where meant
 
 
 # One list per port, in order. The 30,000-byte send (62.5 s of line time)
@@ -59,6 +86,18 @@ GROUPS = {
         Case("stall", "stall", "far end stops reading: ends with ETIMEDOUT, queued rest discarded", 10000,
              hold_after=3.0),
         Case("send4500", "send", "paced send 4500 B", 4500),
+    ],
+    # The driver holds up to 4,608 bytes (a 4,096-byte buffer and two 256-byte
+    # transfers) and the chip 128: while fewer than 10,000 - 4,736 have
+    # arrived, the guest is still handing the text over.
+    "ttyUSB0": [
+        Case("usb_send10000", "send", "paced send 10000 B through the adapter", 10000),
+        Case("usb_unplug_handover", "unplug_send", "unplugged 3 s into handing over 10000 B: the Send fails, "
+             "its account within what arrived, close at once", 10000, unplug_after=3.0, cut_below=10000 - 4736),
+        Case("usb_unplug_drain", "unplug_send", "unplugged while the driver drains 2500 B: the Send fails, "
+             "its account within what arrived, close at once", 2500, unplug_after=2.0, cut_below=2500),
+        Case("usb_unplug_idle", "unplug_idle", "unplugged while idle: SetCommState fails with its error, close at "
+             "once; replugged under a new name, a send there arrives", 1000, unplug_after=0.0),
     ],
 }
 
@@ -134,6 +173,190 @@ class Line:
             time.sleep(0.01)
 
 
+# The usbredir protocol (usbredirproto.h): message types, and the peer
+# capabilities we announce. QEMU puts a device on an xHCI port only for a
+# peer with max-packet-size endpoint info, 64-bit ids and 32-bit bulk lengths.
+(HELLO, DEVICE_CONNECT, DEVICE_DISCONNECT, INTERFACE_INFO, EP_INFO, SET_CONFIGURATION, GET_CONFIGURATION,
+ CONFIGURATION_STATUS, SET_ALT_SETTING, GET_ALT_SETTING, ALT_SETTING_STATUS) = 0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11
+CANCEL_DATA_PACKET, CONTROL_PACKET, BULK_PACKET = 21, 100, 101
+CAP_CONNECT_DEVICE_VERSION, CAP_EP_INFO_MAX_PACKET_SIZE, CAP_64BITS_IDS, CAP_32BITS_BULK_LENGTH = 1, 4, 5, 6
+STATUS_CANCELLED, STATUS_STALL = 1, 4
+CONTROL = struct.Struct("<BBBBHHH")  # endpoint, request, request type, status, value, index, length
+BULK = struct.Struct("<BBHIH")  # endpoint, status, length, stream id, length's high 16 bits
+
+# The FT232B as it describes itself: full speed, one vendor-specific
+# interface with a bulk IN (0x81) and a bulk OUT (0x02) endpoint.
+DEVICE_DESCRIPTOR = struct.pack("<BBHBBBBHHHBBBB", 18, 1, 0x0200, 0, 0, 0, 8, 0x0403, 0x6001, 0x0400, 1, 2, 3, 1)
+CONFIG_DESCRIPTOR = bytes([9, 2, 32, 0, 1, 1, 0, 0x80, 45,
+                           9, 4, 0, 0, 2, 0xFF, 0xFF, 0xFF, 2,
+                           7, 5, 0x81, 2, 64, 0, 0,
+                           7, 5, 0x02, 2, 64, 0, 0])
+STRINGS = [b"\x09\x04"] + [text.encode("utf-16-le") for text in ("FTDI", "USB <-> Serial", "RIG00001")]
+
+
+class Adapter:
+    """The host end of the USB line: an FTDI FT232B behind QEMU's usb-redir
+    device, and the far end of its serial line (see the docstring at the top).
+
+    Same pacing as Line (set, take, drain); unplug() and plug() as a hand would.
+    """
+
+    def __init__(self, conn):
+        self.conn, self.lock = conn, threading.Lock()
+        self.data, self.latest = bytearray(), 0.0
+        self.header = struct.Struct("<III")  # until both sides have said they take 64-bit ids
+        self.greeted = self.plugged = False
+        self.chip = bytearray()  # the transmit buffer
+        self.outs = collections.deque()  # bulk OUT transfers not yet answered: [id, bytes left, length]
+        self.ins = collections.deque()  # bulk IN transfers waiting for their modem status
+        self.latency, self.next_in = 0.016, 0.0
+        self.set(None)
+        self._send(HELLO, 0, b"comsend uart rig".ljust(64, b"\0") + struct.pack(
+            "<I", 1 << CAP_CONNECT_DEVICE_VERSION | 1 << CAP_EP_INFO_MAX_PACKET_SIZE | 1 << CAP_64BITS_IDS
+            | 1 << CAP_32BITS_BULK_LENGTH))
+        threading.Thread(target=self._run, daemon=True).start()
+
+    def set(self, rate, hold_after=None):
+        """rate: bytes a second the line carries, None for none, float("inf") for all."""
+        with self.lock:
+            self.rate, self.tokens = rate, 0.0
+
+    def take(self):
+        with self.lock:
+            data, self.data = bytes(self.data), bytearray()
+        return data
+
+    def drain(self, quiet=0.3):
+        """Empties the chip and takes what the driver still sends, until `quiet` seconds without a byte."""
+        self.set(float("inf"))
+        while self.chip or self.outs or time.monotonic() - self.latest < quiet:
+            time.sleep(0.05)
+        self.set(None)
+
+    def plug(self):
+        with self.lock:
+            self.plugged = True
+            if self.greeted:
+                self._connect()
+
+    def unplug(self):
+        """The adapter leaves: the driver's transfers end unanswered, and what the chip held is lost."""
+        with self.lock:
+            if self.plugged and self.greeted:
+                self._send(DEVICE_DISCONNECT, 0, b"")
+            self.plugged = False
+            self.chip.clear(), self.outs.clear(), self.ins.clear()
+
+    def _send(self, kind, packet_id, body):
+        self.conn.sendall(self.header.pack(kind, len(body), packet_id) + body)
+
+    def _connect(self):
+        none = [0xFF] * 32  # no endpoint, and the type of an endpoint that is not there
+        types, sizes = list(none), [0] * 32
+        for index, kind, size in ((0, 0, 8), (16, 0, 8), (2, 2, 64), (17, 2, 64)):  # 16 and up are IN
+            types[index], sizes[index] = kind, size
+        self._send(INTERFACE_INFO, 0, struct.pack("<I", 1) + bytes(32) + bytes([0xFF] * 96))
+        self._send(EP_INFO, 0, bytes(types) + bytes(32) + bytes(32) + struct.pack("<32H", *sizes))
+        self._send(DEVICE_CONNECT, 0, struct.pack("<BBBBHHH", 1, 0, 0, 0, 0x0403, 0x6001, 0x0400))
+
+    def _modem_status(self):
+        # CTS and DSR up; the line status says whether the chip has sent its last byte.
+        return bytes([0x31, 0x00 if self.chip or self.outs else 0x60])
+
+    def _setup(self, request, request_type, value):
+        """The answer to a control request: its data (b"" for none), or None to stall."""
+        if request_type == 0x80 and request == 6:  # GET_DESCRIPTOR
+            kind, index = value >> 8, value & 0xFF
+            if kind == 3 and index < len(STRINGS):
+                return bytes([2 + len(STRINGS[index]), 3]) + STRINGS[index]
+            return {1: DEVICE_DESCRIPTOR, 2: CONFIG_DESCRIPTOR}.get(kind)
+        if request_type & 0x60 == 0:  # the other standard requests: status, features
+            return bytes(2) if request == 0 else b""
+        if request_type == 0x40:  # ftdi_sio's settings: reset, modem control, flow, baud rate, data, ...
+            if request == 9:  # the latency timer
+                self.latency = max(1, value & 0xFF) / 1000
+            return b""
+        # Modem status, latency timer, an EEPROM word (blank).
+        return {0x05: self._modem_status(), 0x0A: bytes([round(self.latency * 1000)]), 0x90: b"\xff\xff"}.get(
+            request) if request_type == 0xC0 else None
+
+    def _packet(self, kind, packet_id, body):
+        if kind == HELLO:
+            if struct.unpack_from("<I", body, 64)[0] & (1 << CAP_64BITS_IDS):
+                self.header = struct.Struct("<IIQ")
+            self.greeted = True
+            if self.plugged:
+                self._connect()
+        elif not self.plugged:
+            return  # for the device that has gone
+        elif kind == CONTROL_PACKET:
+            endpoint, request, request_type, _, value, index, length = CONTROL.unpack_from(body)
+            answer = self._setup(request, request_type, value)
+            data = (answer or b"")[:length] if request_type & 0x80 else b""
+            done = len(data) if request_type & 0x80 else length
+            self._send(CONTROL_PACKET, packet_id, CONTROL.pack(endpoint, request, request_type,
+                                                               STATUS_STALL if answer is None else 0, value,
+                                                               index, done if answer is not None else 0) + data)
+        elif kind == BULK_PACKET:
+            endpoint, _, length, _, high = BULK.unpack_from(body)
+            if endpoint & 0x80:
+                self.ins.append(packet_id)
+            else:
+                self.outs.append([packet_id, body[BULK.size:], length | high << 16])
+        elif kind in (SET_CONFIGURATION, GET_CONFIGURATION):
+            self._send(CONFIGURATION_STATUS, packet_id, bytes([0, 1]))
+        elif kind in (SET_ALT_SETTING, GET_ALT_SETTING):
+            self._send(ALT_SETTING_STATUS, packet_id, bytes([0, body[0], 0]))
+        elif kind == CANCEL_DATA_PACKET:
+            self.ins = collections.deque(i for i in self.ins if i != packet_id)
+            for out in [o for o in self.outs if o[0] == packet_id]:
+                self.outs.remove(out)
+                self._send(BULK_PACKET, packet_id, BULK.pack(0x02, STATUS_CANCELLED, 0, 0, 0))
+            # Reset and the rest need no answer.
+
+    def _tick(self, now, elapsed):
+        if self.rate is not None:  # the chip's UART sends onto the line
+            self.tokens = min(16.0, self.tokens + self.rate * elapsed) if self.rate != float("inf") else 1e9
+            count = min(int(self.tokens), len(self.chip))
+            if count:
+                self.data += self.chip[:count]
+                del self.chip[:count]
+                self.tokens -= count
+                self.latest = now
+        while self.outs and len(self.chip) < CHIP_BUFFER:  # packets fill the buffer as it has room
+            out = self.outs[0]
+            room = CHIP_BUFFER - len(self.chip)
+            self.chip += out[1][:room]
+            out[1] = out[1][room:]
+            if out[1]:
+                break
+            self.outs.popleft()
+            self._send(BULK_PACKET, out[0], BULK.pack(0x02, 0, out[2] & 0xFFFF, 0, out[2] >> 16))
+        if self.ins and now >= self.next_in:  # with nothing to read, the modem status once a latency period
+            self._send(BULK_PACKET, self.ins.popleft(), BULK.pack(0x81, 0, 2, 0, 0) + self._modem_status())
+            self.next_in = now + self.latency
+
+    def _run(self):
+        pending, last = b"", time.monotonic()
+        while True:
+            if select.select([self.conn], [], [], 0.01)[0]:
+                chunk = self.conn.recv(65536)
+                if not chunk:
+                    return
+                pending += chunk
+            now = time.monotonic()
+            with self.lock:
+                while len(pending) >= self.header.size:
+                    kind, length, packet_id = self.header.unpack_from(pending)
+                    if len(pending) < self.header.size + length:
+                        break
+                    body, pending = pending[self.header.size:self.header.size + length], \
+                        pending[self.header.size + length:]
+                    self._packet(kind, packet_id, body)
+                self._tick(now, now - last)
+            last = now
+
+
 class Console:
     """ttyS0: kernel messages and the guest's "@@" lines in, commands out."""
 
@@ -181,7 +404,17 @@ def verdict(case, result, data):
     if result is None:
         return ["no result from the guest"]
     problems = result["problems"].split(",") if "problems" in result else []
-    if case.count:
+    if case.op == "unplug_send":
+        sent, at_most = int(result.get("sent", -1)), int(result.get("sent_at_most", -1))
+        if data != payload(case.count)[:len(data)]:
+            problems.append(f"bytes: the {len(data)} that arrived are not the text's start")
+        if len(data) >= case.cut_below:
+            problems.append(f"unplugged too late: {len(data)} arrived")
+        if not 0 <= sent <= len(data) + CHIP_BUFFER:
+            problems.append(f"account: {sent} known to have left, {len(data)} arrived, the chip holds {CHIP_BUFFER}")
+        if at_most < len(data):
+            problems.append(f"account: at most {at_most} may have left, but {len(data)} arrived")
+    elif case.count:
         sent = int(result.get("sent", -1))
         expected = payload(case.count)[:sent] if sent >= 0 else None
         if data != expected:
@@ -200,7 +433,16 @@ def run_group(port, cases, console, line, outcomes, t0):
         # so that what the UART still holds reaches it before the close.
         if case.op == "stall" and console.wait(f"SENT {case.id}", 150):
             line.set(float("inf"))
+        # The guest says when the unplug's time starts, and when it wants the
+        # adapter back.
+        if case.unplug_after is not None and console.wait(f"UNPLUG {case.id}", 150):
+            time.sleep(case.unplug_after)
+            line.unplug()
+            if case.op == "unplug_idle" and console.wait(f"PLUG {case.id}", 30):
+                line.plug()
         console.wait(f"RESULT {case.id}", 150)
+        if case.unplug_after is not None:
+            line.plug()
         result = console.results.get(case.id)
         line.drain()
         data = line.take()
@@ -234,18 +476,41 @@ def has_interpreter(path):
     return any(int.from_bytes(data[phoff + i * size:][:4], "little") == 3 for i in range(count))
 
 
-def initramfs(guest, busybox):
+UNPACK = {".ko": bytes, ".xz": lzma.decompress, ".gz": gzip.decompress,
+          ".zst": lambda data: subprocess.run(["zstd", "-dc"], input=data, capture_output=True, check=True).stdout}
+
+
+def usb_modules(kernel):
+    """The adapter's drivers from the kernel's own modules, uncompressed, each
+    after those it needs (modules.dep lists them all, the last needed first)."""
+    root = pathlib.Path("/lib/modules") / pathlib.Path(kernel).name.removeprefix("vmlinuz-")
+    if not (root / "modules.dep").exists():
+        sys.exit(f"uart rig: no modules for {kernel} in {root}")
+    needs = {}
+    for line in (root / "modules.dep").read_text().splitlines():
+        path, _, deps = line.partition(":")
+        needs[pathlib.Path(path).name.partition(".ko")[0]] = (path, deps.split())
+    order = []
+    for name in ("usb-common", "usbcore", "xhci-hcd", "xhci-pci", "usbserial", "ftdi_sio"):
+        path, deps = needs[name]
+        order += [p for p in [*reversed(deps), path] if p not in order]
+    return [(pathlib.Path(p).name.partition(".ko")[0], UNPACK[pathlib.Path(p).suffix]((root / p).read_bytes()))
+            for p in order]
+
+
+def initramfs(guest, busybox, modules):
     for program in (guest, busybox):
         if not os.path.exists(program) or has_interpreter(program):
             sys.exit(f"uart rig: {program} must be a static program (busybox comes from busybox-static)")
     directory, executable = stat.S_IFDIR | 0o755, stat.S_IFREG | 0o755
+    # Numbered, so that /init inserts them in order.
     return newc([
         ("dev", directory, b"", 0), ("dev/console", stat.S_IFCHR | 0o600, b"", 5 << 8 | 1),
-        ("proc", directory, b"", 0), ("bin", directory, b"", 0),
+        ("proc", directory, b"", 0), ("bin", directory, b"", 0), ("modules", directory, b"", 0),
         ("bin/busybox", executable, pathlib.Path(busybox).read_bytes(), 0),
         ("init", executable, (HERE / "guest" / "init").read_bytes(), 0),
         ("harness", executable, pathlib.Path(guest).read_bytes(), 0),
-    ])
+    ] + [(f"modules/{i:02}-{name}.ko", stat.S_IFREG | 0o644, data, 0) for i, (name, data) in enumerate(modules)])
 
 
 def main():
@@ -263,19 +528,22 @@ def main():
 
     out = pathlib.Path(args.out)
     out.mkdir(parents=True, exist_ok=True)
-    (out / "initramfs.cpio").write_bytes(initramfs(args.guest, args.busybox))
+    (out / "initramfs.cpio").write_bytes(initramfs(args.guest, args.busybox, usb_modules(args.kernel)))
 
     # Socketpairs handed to QEMU as open descriptors: our end exists before
     # the guest can send a byte (a socket chardev with nobody connected drops
     # it), and QEMU's send buffer at its minimum leaves about 6 bytes in the
     # socket, so that what is past the driver is about what a 16550's FIFO
     # and shift register hold.
-    pairs = [socket.socketpair() for _ in range(4)]
+    # The last pair carries the adapter's usbredir connection.
+    pairs = [socket.socketpair() for _ in range(5)]
     chardevs = []
-    for i, (_, qemu_end) in enumerate(pairs):
+    for i, (_, qemu_end) in enumerate(pairs[:4]):
         if i > 0:
             qemu_end.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 1)
         chardevs += ["-chardev", f"socket,id=s{i},fd={qemu_end.fileno()}", "-serial", f"chardev:s{i}"]
+    chardevs += ["-device", "qemu-xhci,id=xhci", "-chardev", f"socket,id=usb,fd={pairs[4][1].fileno()}",
+                 "-device", "usb-redir,chardev=usb,bus=xhci.0"]
     qemu = ["qemu-system-x86_64", "-M", "pc", "-accel", "tcg", "-m", "256", "-smp", "1", "-nodefaults",
             "-no-user-config", "-display", "none", "-no-reboot", "-kernel", str(args.kernel),
             "-initrd", str(out / "initramfs.cpio"),
@@ -289,13 +557,14 @@ def main():
     outcomes = []
     try:
         console = Console(pairs[0][0], out / "console.log")
+        ends = [Line(pairs[i][0]) for i in (1, 2, 3)] + [Adapter(pairs[4][0])]
+        ends[3].plug()
         if not console.wait("READY", 120):
             sys.exit(f"uart rig: the guest never became ready; see {out}/console.log and qemu.log")
         boot_s = time.monotonic() - t0
         print(f"uart rig: guest ready after {boot_s:.1f} s", flush=True)
-        threads = [threading.Thread(target=run_group, args=(port, cases, console, Line(pairs[i + 1][0]),
-                                                            outcomes, t0))
-                   for i, (port, cases) in enumerate(groups.items())]
+        threads = [threading.Thread(target=run_group, args=(port, cases, console, line, outcomes, t0))
+                   for (port, cases), line in zip(groups.items(), ends)]
         for thread in threads:
             thread.start()
         for thread in threads:

@@ -1,15 +1,17 @@
 // The guest side of the UART rig: the only program after /init in the QEMU
 // guest. It takes commands on the console (ttyS0), runs each against the
-// serial layer on one of the emulated 16550 ports, in a child process of its
-// own so that commands for different ports overlap, and answers with one
-// line:
+// serial layer on one of the emulated 16550 ports or the USB adapter, in a
+// child process of its own so that commands for different ports overlap, and
+// answers with one line:
 //
 //   RUN <id> <port> <op> [<count>]   ->  @@RESULT <id> key=value... [problems=a,b]
 //   QUIT                             ->  @@BYE, then power off
 //
 // A check that fails adds its name to `problems`; the host checks the bytes
 // that reached its end of the line. The write is run the way the window
-// loop runs it: PortSend stepped until it ends.
+// loop runs it: PortSend stepped until it ends. Where the host is to unplug
+// the adapter, or plug it back, the guest asks with "@@UNPLUG <id>" or
+// "@@PLUG <id>".
 #include "platform/kernel.h"
 #include "portname.h"
 #include "serial/portsend.h"
@@ -68,11 +70,49 @@ private:
     std::string problems_;
 };
 
-std::string Seconds(Clock::time_point since)
+double Since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string Seconds(double seconds)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", std::chrono::duration<double>(Clock::now() - since).count());
+    std::snprintf(text, sizeof text, "%.3f", seconds);
     return text;
+}
+
+// What "returns at once" allows on a loaded machine.
+constexpr double kAtOnce = 2.0;
+
+// Waits up to 10 s for a port's device node to be there, or gone: a USB
+// adapter's comes once it is enumerated and goes once it is unplugged.
+bool AwaitNode(const std::string &port, bool present)
+{
+    const std::string device = ResolvePortName(port).value_or("");
+    const auto start = Clock::now();
+    while ((::access(device.c_str(), F_OK) == 0) != present) {
+        if (Since(start) > 10)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// The name an adapter comes back under while `held` is still open: another
+// ttyUSBn node, once it appears (within 10 s).
+std::string NewUsbName(const std::string &held)
+{
+    const auto start = Clock::now();
+    while (Since(start) < 10) {
+        for (int n = 0; n < 8; ++n) {
+            const std::string name = "ttyUSB" + std::to_string(n);
+            if (name != held && ::access(("/dev/" + name).c_str(), F_OK) == 0)
+                return name;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return "";
 }
 
 HANDLE Open(const std::string &port)
@@ -221,33 +261,79 @@ std::vector<char> Payload(DWORD count)
 }
 
 // Sends `count` bytes with the Send record in effect; `afterSend` runs
-// between the end of the write and the close.
-void Send(const std::string &port, DWORD count, Result &result,
-          const std::function<void(const PortSend &, int)> &afterSend)
+// between the end of the write and the close, `cue` is said as the write
+// starts. Returns how long the close took.
+double Send(const std::string &port, DWORD count, Result &result,
+            const std::function<void(const PortSend &, int)> &afterSend, const std::string &cue = "")
 {
     const HANDLE h = OpenChecked(port, result);
     DCB dcb = SendRecord();
     result.Expect(SetCommState(h, &dcb) == TRUE, "set");
     const std::vector<char> bytes = Payload(count);
     PortSend send(h, bytes.data(), count);
+    if (!cue.empty())
+        Say(cue);
     const auto start = Clock::now();
     while (send.Step()) {
     }
-    result.Note("send_s", Seconds(start));
+    result.Note("send_s", Seconds(Since(start)));
     result.Note("sent", send.Sent());
+    result.Note("sent_at_most", send.SentAtMost());
     result.Note("error", send.Error());
     afterSend(send, Fd(h));
     const auto closeStart = Clock::now();
     result.Expect(CloseHandle(h) == TRUE, "close");
-    result.Note("close_s", Seconds(closeStart));
+    const double closeSeconds = Since(closeStart);
+    result.Note("close_s", Seconds(closeSeconds));
+    return closeSeconds;
 }
 
 void PacedSend(const std::string &port, DWORD count, Result &result)
 {
     Send(port, count, result, [&](const PortSend &send, int) {
         result.Expect(send.Error() == 0, "error");
-        result.Expect(send.Sent() == count, "sent_all");
+        result.Expect(send.Sent() == count && send.SentAtMost() == count, "sent_all");
     });
+}
+
+// The host unplugs the adapter a set time after the write starts: the Send
+// must fail, and the close return at once. The host checks the account
+// against what arrived.
+void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, Result &result)
+{
+    const double closeSeconds = Send(
+        port, count, result,
+        [&](const PortSend &send, int) { result.Expect(send.Error() != 0, "send_failed"); },
+        "@@UNPLUG " + id);
+    result.Expect(closeSeconds < kAtOnce, "close_at_once");
+}
+
+// Unplugged while connected and idle: the next Send fails at the line
+// settings, with the reason kept. Plugged back while the old handle is still
+// held, the adapter comes under a new name, where a Send arrives; the old
+// handle then closes at once.
+void UnpluggedIdle(const std::string &port, const std::string &id, DWORD count, Result &result)
+{
+    const HANDLE old = OpenChecked(port, result);
+    DCB dcb = SendRecord();
+    result.Expect(SetCommState(old, &dcb) == TRUE, "set");
+    Say("@@UNPLUG " + id);
+    result.Expect(AwaitNode(port, false), "node_gone");
+    result.Expect(SetCommState(old, &dcb) == FALSE, "set_fails");
+    const DWORD error = GetLastError();
+    result.Note("set_error", error);
+    result.Expect(error != 0, "set_error_kept");
+    Say("@@PLUG " + id);
+    const std::string renamed = NewUsbName(port);
+    result.Note("new_port", renamed.empty() ? "none" : renamed);
+    result.Expect(!renamed.empty(), "renamed");
+    if (!renamed.empty())
+        PacedSend(renamed, count, result);
+    const auto closeStart = Clock::now();
+    result.Expect(CloseHandle(old) == TRUE, "old_close");
+    const double closeSeconds = Since(closeStart);
+    result.Note("old_close_s", Seconds(closeSeconds));
+    result.Expect(closeSeconds < kAtOnce, "old_close_at_once");
 }
 
 // Whether the UART has sent its last bit: what the write counted as sent
@@ -272,7 +358,7 @@ void StalledSend(const std::string &port, const std::string &id, DWORD count, Re
         result.Expect(queued == 0, "queue_discarded");
         Say("@@SENT " + id);
         const auto start = Clock::now();
-        while (!LineEmpty(fd) && Clock::now() - start < std::chrono::seconds(30))
+        while (!LineEmpty(fd) && Since(start) < 30)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         result.Expect(LineEmpty(fd), "uart_emptied");
     });
@@ -308,6 +394,7 @@ void ExclusiveUse(const std::string &port, Result &result)
 std::string Run(const std::string &id, const std::string &port, const std::string &op, DWORD count)
 {
     Result result;
+    result.Expect(AwaitNode(port, true), "no_device");
     if (op == "send_record")
         SendRecordTakes(port, result);
     else if (op == "uart_frames")
@@ -320,6 +407,10 @@ std::string Run(const std::string &id, const std::string &port, const std::strin
         StalledSend(port, id, count, result);
     else if (op == "exclusive")
         ExclusiveUse(port, result);
+    else if (op == "unplug_send")
+        UnpluggedSend(port, id, count, result);
+    else if (op == "unplug_idle")
+        UnpluggedIdle(port, id, count, result);
     else
         result.Expect(false, "unknown_op");
     return result.Text();
