@@ -89,7 +89,8 @@ GROUPS = {
     ],
     # The driver holds up to 4,608 bytes (a 4,096-byte buffer and two 256-byte
     # transfers) and the chip 128: while fewer than 10,000 - 4,736 have
-    # arrived, the guest is still handing the text over.
+    # arrived, the guest is still handing the text over, and 2,500 bytes are
+    # all with the driver from the first step on.
     "ttyUSB0": [
         Case("usb_send10000", "send", "paced send 10000 B through the adapter", 10000),
         Case("usb_unplug_handover", "unplug_send", "unplugged 3 s into handing over 10000 B: the Send fails, "
@@ -244,7 +245,7 @@ class Adapter:
         with self.lock:
             if self.plugged and self.greeted:
                 self._send(DEVICE_DISCONNECT, 0, b"")
-            self.plugged = False
+            self.plugged, self.latency = False, 0.016
             self.chip.clear(), self.outs.clear(), self.ins.clear()
 
     def _send(self, kind, packet_id, body):
@@ -312,7 +313,7 @@ class Adapter:
             for out in [o for o in self.outs if o[0] == packet_id]:
                 self.outs.remove(out)
                 self._send(BULK_PACKET, packet_id, BULK.pack(0x02, STATUS_CANCELLED, 0, 0, 0))
-            # Reset and the rest need no answer.
+        # A reset needs no answer.
 
     def _tick(self, now, elapsed):
         if self.rate is not None:  # the chip's UART sends onto the line
@@ -476,13 +477,13 @@ def has_interpreter(path):
     return any(int.from_bytes(data[phoff + i * size:][:4], "little") == 3 for i in range(count))
 
 
-UNPACK = {".ko": bytes, ".xz": lzma.decompress, ".gz": gzip.decompress,
-          ".zst": lambda data: subprocess.run(["zstd", "-dc"], input=data, capture_output=True, check=True).stdout}
+UNPACK = {".ko": bytes, ".xz": lzma.decompress, ".gz": gzip.decompress}  # busybox insmod takes plain ones
 
 
 def usb_modules(kernel):
     """The adapter's drivers from the kernel's own modules, uncompressed, each
-    after those it needs (modules.dep lists them all, the last needed first)."""
+    after those it needs (modules.dep lists all that a module needs, to be
+    inserted from the last). One built into the kernel is not listed there."""
     root = pathlib.Path("/lib/modules") / pathlib.Path(kernel).name.removeprefix("vmlinuz-")
     if not (root / "modules.dep").exists():
         sys.exit(f"uart rig: no modules for {kernel} in {root}")
@@ -492,8 +493,10 @@ def usb_modules(kernel):
         needs[pathlib.Path(path).name.partition(".ko")[0]] = (path, deps.split())
     order = []
     for name in ("usb-common", "usbcore", "xhci-hcd", "xhci-pci", "usbserial", "ftdi_sio"):
-        path, deps = needs[name]
-        order += [p for p in [*reversed(deps), path] if p not in order]
+        path, deps = needs.get(name, (None, []))
+        order += [p for p in [*reversed(deps), path] if p and p not in order]
+    if unknown := [p for p in order if pathlib.Path(p).suffix not in UNPACK]:
+        sys.exit(f"uart rig: cannot unpack {unknown[0]}")
     return [(pathlib.Path(p).name.partition(".ko")[0], UNPACK[pathlib.Path(p).suffix]((root / p).read_bytes()))
             for p in order]
 
