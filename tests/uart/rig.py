@@ -209,7 +209,7 @@ class Adapter:
         self.greeted = self.plugged = False
         self.chip = bytearray()  # the transmit buffer
         self.outs = collections.deque()  # bulk OUT transfers not yet answered: [id, bytes left, length]
-        self.ins = collections.deque()  # bulk IN transfers waiting for their modem status
+        self.ins = collections.deque()  # bulk IN transfers waiting for their modem status: [id]
         self.latency, self.next_in = 0.016, 0.0
         self.set(None)
         self._send(HELLO, 0, b"comsend uart rig".ljust(64, b"\0") + struct.pack(
@@ -217,7 +217,7 @@ class Adapter:
             | 1 << CAP_32BITS_BULK_LENGTH))
         threading.Thread(target=self._run, daemon=True).start()
 
-    def set(self, rate, hold_after=None):
+    def set(self, rate, _hold_after=None):
         """rate: bytes a second the line carries, None for none, float("inf") for all."""
         with self.lock:
             self.rate, self.tokens = rate, 0.0
@@ -246,15 +246,15 @@ class Adapter:
             if self.plugged and self.greeted:
                 self._send(DEVICE_DISCONNECT, 0, b"")
             self.plugged, self.latency = False, 0.016
-            self.chip.clear(), self.outs.clear(), self.ins.clear()
+            for held in (self.chip, self.outs, self.ins):
+                held.clear()
 
     def _send(self, kind, packet_id, body):
         self.conn.sendall(self.header.pack(kind, len(body), packet_id) + body)
 
     def _connect(self):
-        none = [0xFF] * 32  # no endpoint, and the type of an endpoint that is not there
-        types, sizes = list(none), [0] * 32
-        for index, kind, size in ((0, 0, 8), (16, 0, 8), (2, 2, 64), (17, 2, 64)):  # 16 and up are IN
+        types, sizes = [0xFF] * 32, [0] * 32  # 0xFF: no such endpoint
+        for index, kind, size in ((0, 0, 8), (16, 0, 8), (2, 2, 64), (17, 2, 64)):  # OUT 0-15, IN 16-31
             types[index], sizes[index] = kind, size
         self._send(INTERFACE_INFO, 0, struct.pack("<I", 1) + bytes(32) + bytes([0xFF] * 96))
         self._send(EP_INFO, 0, bytes(types) + bytes(32) + bytes(32) + struct.pack("<32H", *sizes))
@@ -277,9 +277,10 @@ class Adapter:
             if request == 9:  # the latency timer
                 self.latency = max(1, value & 0xFF) / 1000
             return b""
-        # Modem status, latency timer, an EEPROM word (blank).
-        return {0x05: self._modem_status(), 0x0A: bytes([round(self.latency * 1000)]), 0x90: b"\xff\xff"}.get(
-            request) if request_type == 0xC0 else None
+        if request_type == 0xC0:  # modem status, latency timer, an EEPROM word (blank)
+            latency = bytes([round(self.latency * 1000)])
+            return {0x05: self._modem_status(), 0x0A: latency, 0x90: b"\xff\xff"}.get(request)
+        return None
 
     def _packet(self, kind, packet_id, body):
         if kind == HELLO:
@@ -293,15 +294,14 @@ class Adapter:
         elif kind == CONTROL_PACKET:
             endpoint, request, request_type, _, value, index, length = CONTROL.unpack_from(body)
             answer = self._setup(request, request_type, value)
-            data = (answer or b"")[:length] if request_type & 0x80 else b""
-            done = len(data) if request_type & 0x80 else length
-            self._send(CONTROL_PACKET, packet_id, CONTROL.pack(endpoint, request, request_type,
-                                                               STATUS_STALL if answer is None else 0, value,
-                                                               index, done if answer is not None else 0) + data)
+            data = (answer or b"")[:length]
+            status, done = (STATUS_STALL, 0) if answer is None else (0, len(data) if request_type & 0x80 else length)
+            self._send(CONTROL_PACKET, packet_id,
+                       CONTROL.pack(endpoint, request, request_type, status, value, index, done) + data)
         elif kind == BULK_PACKET:
             endpoint, _, length, _, high = BULK.unpack_from(body)
             if endpoint & 0x80:
-                self.ins.append(packet_id)
+                self.ins.append([packet_id])
             else:
                 self.outs.append([packet_id, body[BULK.size:], length | high << 16])
         elif kind in (SET_CONFIGURATION, GET_CONFIGURATION):
@@ -309,10 +309,10 @@ class Adapter:
         elif kind in (SET_ALT_SETTING, GET_ALT_SETTING):
             self._send(ALT_SETTING_STATUS, packet_id, bytes([0, body[0], 0]))
         elif kind == CANCEL_DATA_PACKET:
-            self.ins = collections.deque(i for i in self.ins if i != packet_id)
-            for out in [o for o in self.outs if o[0] == packet_id]:
-                self.outs.remove(out)
-                self._send(BULK_PACKET, packet_id, BULK.pack(0x02, STATUS_CANCELLED, 0, 0, 0))
+            for queue, endpoint in ((self.ins, 0x81), (self.outs, 0x02)):
+                for transfer in [t for t in queue if t[0] == packet_id]:
+                    queue.remove(transfer)
+                    self._send(BULK_PACKET, packet_id, BULK.pack(endpoint, STATUS_CANCELLED, 0, 0, 0))
         # A reset needs no answer.
 
     def _tick(self, now, elapsed):
@@ -334,7 +334,7 @@ class Adapter:
             self.outs.popleft()
             self._send(BULK_PACKET, out[0], BULK.pack(0x02, 0, out[2] & 0xFFFF, 0, out[2] >> 16))
         if self.ins and now >= self.next_in:  # with nothing to read, the modem status once a latency period
-            self._send(BULK_PACKET, self.ins.popleft(), BULK.pack(0x81, 0, 2, 0, 0) + self._modem_status())
+            self._send(BULK_PACKET, self.ins.popleft()[0], BULK.pack(0x81, 0, 2, 0, 0) + self._modem_status())
             self.next_in = now + self.latency
 
     def _run(self):
@@ -347,12 +347,12 @@ class Adapter:
                 pending += chunk
             now = time.monotonic()
             with self.lock:
-                while len(pending) >= self.header.size:
+                while len(pending) >= self.header.size:  # the header's size changes after the hellos
                     kind, length, packet_id = self.header.unpack_from(pending)
-                    if len(pending) < self.header.size + length:
+                    end = self.header.size + length
+                    if len(pending) < end:
                         break
-                    body, pending = pending[self.header.size:self.header.size + length], \
-                        pending[self.header.size + length:]
+                    body, pending = pending[self.header.size:end], pending[end:]
                     self._packet(kind, packet_id, body)
                 self._tick(now, now - last)
             last = now
