@@ -106,7 +106,7 @@ std::string NewUsbName(const std::string &held)
     const auto start = Clock::now();
     while (Since(start) < 10) {
         for (int n = 0; n < 8; ++n) {
-            const std::string name = "ttyUSB" + std::to_string(n);
+            std::string name = "ttyUSB" + std::to_string(n);
             if (name != held && ::access(("/dev/" + name).c_str(), F_OK) == 0)
                 return name;
         }
