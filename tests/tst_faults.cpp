@@ -183,7 +183,8 @@ void FaultTest::deviceVanishesWhileConnected()
     QCOMPARE(replacement.Drain(12), std::vector<unsigned char>(utf8.begin(), utf8.end()));
     QCOMPARE(boxes.Texts(),
              (QStringList{"Connect Success!",
-                          "Send Fail!\nThe device does not answer: it may have been unplugged.",
+                          "Send Fail!\nThe device does not answer: it may have been unplugged.\n"
+                          "0 of 12 bytes were sent.",
                           "Disconnect!", "Connect Success!"}));
     QCOMPARE(ui_->TextBox()->text(), QString());
 }

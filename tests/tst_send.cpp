@@ -158,8 +158,8 @@ void SendTest::farEndGone()
     ModalBoxes boxes;
     ui_->TypeText("keep me");
     ui_->Click(form_->BitBtn3);
-    const QString gone =
-        QStringLiteral("Send Fail!\nThe device does not answer: it may have been unplugged.");
+    const QString gone = QStringLiteral(
+        "Send Fail!\nThe device does not answer: it may have been unplugged.\n0 of 7 bytes were sent.");
     QCOMPARE(boxes.Texts(), QStringList{gone});
     QCOMPARE(ui_->TextBox()->text(), QStringLiteral("keep me"));
     QCOMPARE(Label3Text(), QStringLiteral("keep me"));
@@ -177,7 +177,8 @@ void SendTest::unrepresentableText()
     ui_->TextBox()->setText(text);
     ui_->Click(form_->BitBtn3);
     QCOMPARE(boxes.Texts(),
-             QStringList{"Send Fail!\nThe text has a character that the system's encoding cannot carry."});
+             QStringList{"Send Fail!\nThe text has a character that the system's encoding cannot carry.\n"
+                         "No byte was sent."});
     QCOMPARE(pty_->Drain(), Bytes{});
     QCOMPARE(ui_->TextBox()->text(), text);
     QCOMPARE(Label3Text(), text);

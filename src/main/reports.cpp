@@ -6,33 +6,58 @@
 
 namespace comsend {
 
-AnsiString FailureMessage(const char *Outcome, DWORD Error)
+namespace {
+
+std::string Bytes(DWORD count)
 {
-    return AnsiString(std::string(Outcome) + "\n" + SysErrorMessage(Error));
+    return WithThousandsSeparators(count);
 }
 
-PartialSend::PartialSend(const AnsiString &Text, DWORD Sent, DWORD Error)
-    : sent_(Sent), total_(static_cast<DWORD>(Text.Length())), error_(Error)
+} // namespace
+
+AnsiString ConnectFailure(DWORD Error)
 {
-    // Walk the characters up to where the line stopped.
-    std::size_t resume = 0;
-    while (resume < Sent) {
-        const std::size_t length = Text.CharLengthAt(resume);
-        if (resume + length > Sent) {
-            cutCharacter_.assign(Text.c_str() + resume, length);
-            cutBytesSent_ = Sent - resume;
+    return AnsiString("Connect Fail!\n" + SysErrorMessage(Error, PortStage::Opening));
+}
+
+PartialSend::PartialSend(const AnsiString &Text, SentBytes Sent, DWORD Error)
+    : text_(Text), sent_(Sent), error_(Error)
+{
+    const bool exact = sent_.AtMost == sent_.AtLeast;
+    // Walk the characters up to the first byte not known to have left.
+    while (resume_ < sent_.AtLeast) {
+        const std::size_t length = Text.CharLengthAt(resume_);
+        if (resume_ + length > sent_.AtLeast) {
+            if (!exact)
+                break; // the character may not have left at all: it is kept
+            cutCharacter_.assign(Text.c_str() + resume_, length);
+            cutBytesSent_ = sent_.AtLeast - resume_;
         }
-        resume += length;
+        resume_ += length;
     }
-    unsent_ = AnsiString(Text.c_str() + resume);
+    unsent_ = Text.IsRepresentable() ? AnsiString(Text.c_str() + resume_) : Text;
+}
+
+std::string PartialSend::CountLine() const
+{
+    if (!text_.IsRepresentable())
+        return "No byte was sent.";
+    const std::string total = Bytes(static_cast<DWORD>(text_.Length()));
+    if (sent_.AtMost == sent_.AtLeast)
+        return Bytes(sent_.AtLeast) + " of " + total
+               + (sent_.AtLeast == 1 ? " bytes was sent." : " bytes were sent.");
+    return "Between " + Bytes(sent_.AtLeast) + " and " + Bytes(sent_.AtMost) + " of " + total
+           + " bytes were sent.\nThe text box keeps everything after the first "
+           + Bytes(static_cast<DWORD>(resume_)) + " bytes: sending it again may repeat up to "
+           + Bytes(sent_.AtMost - static_cast<DWORD>(resume_)) + " bytes.";
 }
 
 AnsiString PartialSend::Message() const
 {
-    std::string message =
-        error_ == ERROR_OPERATION_ABORTED ? "Send cancelled." : "Send Fail!\n" + SysErrorMessage(error_);
-    message += "\n" + WithThousandsSeparators(sent_) + " of " + WithThousandsSeparators(total_)
-               + (sent_ == 1 ? " bytes was sent." : " bytes were sent.");
+    std::string message = error_ == ERROR_SEND_CANCELLED
+                              ? "Send cancelled."
+                              : "Send Fail!\n" + SysErrorMessage(error_, PortStage::Held);
+    message += "\n" + CountLine();
     if (!cutCharacter_.empty()) {
         message += "\nThe character \"" + cutCharacter_ + "\" was cut off after "
                    + std::to_string(cutBytesSent_) + " of its " + std::to_string(cutCharacter_.size())

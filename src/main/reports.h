@@ -1,5 +1,5 @@
 // What the form tells the user when a Connect or a Send fails, and what a
-// Send that stopped part-way leaves in the text box.
+// Send that did not finish leaves in the text box.
 #pragma once
 
 #include "platform/serial.h"
@@ -7,26 +7,37 @@
 
 namespace comsend {
 
-// The outcome ("Connect Fail!", "Send Fail!") and, on a second line, why.
-AnsiString FailureMessage(const char *Outcome, DWORD Error);
+// "Connect Fail!" and, on a second line, why the open failed.
+AnsiString ConnectFailure(DWORD Error);
 
-// A Send whose write failed or was cancelled after `Sent` bytes of the text
-// had left the port. The text box keeps exactly what did not go out, so that
-// a retry goes on where the line stopped and no byte is ever sent twice.
-// Where the line stopped inside a character of several bytes, that
-// character arrived broken; it is left out of the text box too, and the
-// message names it, so that the user can decide to type it again.
+// How much of a text is known to have left the port, and how much may have.
+struct SentBytes {
+    DWORD AtLeast = 0;
+    DWORD AtMost = 0;
+};
+
+// A Send that failed or was cancelled. The text box keeps everything from
+// the first byte not known to have left, so that nothing typed is lost and,
+// where the count is exact, a retry goes on where the line stopped without
+// sending any byte twice. Where the line stopped inside a character of
+// several bytes, that character arrived broken; it is left out of the text
+// box too, and the message names it, so that the user can decide to type it
+// again. Where the count is a range, a retry may repeat up to its width, and
+// the message says so.
 class PartialSend {
 public:
-    PartialSend(const AnsiString &Text, DWORD Sent, DWORD Error);
+    PartialSend(const AnsiString &Text, SentBytes Sent, DWORD Error);
 
     const AnsiString &Unsent() const { return unsent_; }
     AnsiString Message() const;
 
 private:
-    DWORD sent_;
-    DWORD total_;
+    std::string CountLine() const;
+
+    AnsiString text_;
+    SentBytes sent_;
     DWORD error_;
+    std::size_t resume_ = 0;   // the first byte the text box keeps
     std::string cutCharacter_; // narrow bytes of the broken character
     std::size_t cutBytesSent_ = 0;
     AnsiString unsent_;

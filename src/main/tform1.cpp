@@ -30,7 +30,7 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
         BitBtn2->SetEnabled(true);
         BitBtn3->SetEnabled(true);
     } else {
-        ShowMessage(FailureMessage("Connect Fail!", GetLastError()));
+        ShowMessage(ConnectFailure(GetLastError()));
         BitBtn1->SetEnabled(true);
         BitBtn2->SetEnabled(false);
         BitBtn3->SetEnabled(false);
@@ -74,11 +74,11 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
 
     Label3->SetText(text);
     if (!text.IsRepresentable()) {
-        ShowMessage(FailureMessage("Send Fail!", ERROR_NO_UNICODE_TRANSLATION));
+        Report(PartialSend(text, {}, ERROR_NO_UNICODE_TRANSLATION));
         return;
     }
     if (!SetCommState(PortHandle, &dcb)) {
-        ShowMessage(FailureMessage("Send Fail!", GetLastError()));
+        Report(PartialSend(text, {}, GetLastError()));
         return;
     }
     DWORD written = 0;
@@ -86,9 +86,15 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
         Edit1->SetText("");
         return;
     }
-    const PartialSend partial(text, written, GetLastError());
-    Edit1->SetText(partial.Unsent());
-    ShowMessage(partial.Message());
+    const DWORD error = GetLastError();
+    Report(PartialSend(text, {written, GetLastWriteAtMost()}, error));
+}
+
+// What did not get out stays in the text box, and the user is told why.
+void TForm1::Report(const PartialSend &Partial)
+{
+    Edit1->SetText(Partial.Unsent());
+    ShowMessage(Partial.Message());
 }
 
 } // namespace comsend

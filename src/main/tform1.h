@@ -7,6 +7,8 @@
 
 namespace comsend {
 
+class PartialSend;
+
 // The form's stored description (tform1_description.cpp).
 extern const TFormDescription TFORM1;
 
@@ -29,6 +31,8 @@ public: // published: bound by name from the form description
     explicit TForm1(TComponent *Owner);
 
 private:
+    void Report(const PartialSend &Partial);
+
     // Zero until the first Connect; then whatever the last open returned.
     HANDLE PortHandle = nullptr;
 };

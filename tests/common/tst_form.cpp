@@ -133,7 +133,7 @@ TEST_F(FormTest, ConnectFailsOnNoSuchPortAndTheListNeverGrows)
     }
     const std::vector<std::string> texts = Connect(TestPort::Missing());
     ASSERT_EQ(texts.size(), 1U);
-    EXPECT_EQ(texts[0], "Connect Fail!\n" + SysErrorMessage(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(texts[0], "Connect Fail!\nThere is no such port.");
     EXPECT_EQ(ui_->States(), kNotConnected);
     EXPECT_EQ(ui_->Items(*form_->ComboBox1), listed);
 }

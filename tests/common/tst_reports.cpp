@@ -1,4 +1,4 @@
-// What a Send that stopped part-way leaves in the text box and tells the
+// What a Send that did not finish leaves in the text box and tells the
 // user, in whatever narrow encoding the system has: UTF-8 on most Linux
 // systems, Big5 under zh_TW.BIG5 or on a Traditional Chinese Windows.
 #include "reports.h"
@@ -19,24 +19,55 @@ std::string Lines(const AnsiString &message)
 
 } // namespace
 
-TEST(PartialSend, KeepsExactlyWhatDidNotGoOut)
+TEST(PartialSend, AnExactCountKeepsExactlyWhatDidNotGoOut)
 {
-    const PartialSend partial(Narrow("abcdef"), 4, ERROR_TIMEOUT);
-    EXPECT_STREQ(partial.Unsent().c_str(), "ef");
-    EXPECT_EQ(Lines(partial.Message()),
-              "Send Fail!\n" + SysErrorMessage(ERROR_TIMEOUT) + "\n4 of 6 bytes were sent.");
+    const PartialSend stalled(Narrow("abcdef"), {4, 4}, ERROR_TIMEOUT);
+    EXPECT_STREQ(stalled.Unsent().c_str(), "ef");
+    EXPECT_EQ(Lines(stalled.Message()),
+              "Send Fail!\nThe device stopped taking bytes.\n4 of 6 bytes were sent.");
+
+    const PartialSend cancelled(Narrow("abc"), {0, 0}, ERROR_SEND_CANCELLED);
+    EXPECT_STREQ(cancelled.Unsent().c_str(), "abc");
+    EXPECT_EQ(Lines(cancelled.Message()), "Send cancelled.\n0 of 3 bytes were sent.");
+
+    // A driver's own abort is a failure, not the user's cancel.
+    const PartialSend aborted(Narrow("abc"), {1, 1}, ERROR_OPERATION_ABORTED);
+    EXPECT_EQ(Lines(aborted.Message()).rfind("Send Fail!\n", 0), 0U) << Lines(aborted.Message());
+    EXPECT_NE(Lines(aborted.Message()).find("\n1 of 3 bytes was sent."), std::string::npos);
 }
 
-TEST(PartialSend, NothingSentKeepsTheWholeText)
+// When the driver could not say what it still held, the box keeps everything
+// from the first byte not known to have left, and the message says how much
+// a retry may repeat.
+TEST(PartialSend, ARangeKeepsEverythingNotKnownToHaveLeft)
 {
-    const PartialSend partial(Narrow("abc"), 0, ERROR_OPERATION_ABORTED);
-    EXPECT_STREQ(partial.Unsent().c_str(), "abc");
-    EXPECT_EQ(Lines(partial.Message()), "Send cancelled.\n0 of 3 bytes were sent.");
+    const PartialSend gone(Narrow("0123456789"), {2, 7}, ERROR_TIMEOUT);
+    EXPECT_STREQ(gone.Unsent().c_str(), "23456789");
+    EXPECT_EQ(Lines(gone.Message()), "Send Fail!\nThe device stopped taking bytes.\n"
+                                     "Between 2 and 7 of 10 bytes were sent.\n"
+                                     "The text box keeps everything after the first 2 bytes: "
+                                     "sending it again may repeat up to 5 bytes.");
+}
+
+// Nothing left before the write: the count says so too.
+TEST(PartialSend, NothingSentBeforeTheWrite)
+{
+    const PartialSend refused(Narrow("abc"), {}, ERROR_INVALID_PARAMETER);
+    EXPECT_STREQ(refused.Unsent().c_str(), "abc");
+    EXPECT_EQ(Lines(refused.Message()),
+              "Send Fail!\nThe port does not take the line settings.\n0 of 3 bytes were sent.");
+
+    const AnsiString nul = AnsiString::Unrepresentable(std::string("a\0b", 3));
+    const PartialSend unsendable(nul, {}, ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(unsendable.Unsent(), nul);
+    EXPECT_EQ(Lines(unsendable.Message()), "Send Fail!\nThe text has a character that the system's encoding "
+                                           "cannot carry.\nNo byte was sent.");
 }
 
 // The line stopped after the first byte of a character: it arrived broken,
-// so it is not sent again, and the message names it.
-TEST(PartialSend, CharacterCutOffIsNotSentAgain)
+// so it is not sent again, and the message names it. Where the count is a
+// range, the character may not have left at all, so it is kept.
+TEST(PartialSend, ACharacterCutOff)
 {
     const AnsiString text = Narrow("ab傳c");
     if (!text.IsRepresentable())
@@ -45,14 +76,21 @@ TEST(PartialSend, CharacterCutOffIsNotSentAgain)
     ASSERT_GE(width, 2U);
     const std::string character(text.c_str() + 2, width);
 
-    const PartialSend partial(text, 3, ERROR_TIMEOUT);
-    EXPECT_STREQ(partial.Unsent().c_str(), "c");
-    EXPECT_EQ(Lines(partial.Message()),
-              "Send Fail!\n" + SysErrorMessage(ERROR_TIMEOUT) + "\n3 of " + std::to_string(width + 3)
-                  + " bytes were sent.\nThe character \"" + character + "\" was cut off after 1 of its "
-                  + std::to_string(width) + " bytes; it is not sent again.");
+    const PartialSend cut(text, {3, 3}, ERROR_TIMEOUT);
+    EXPECT_STREQ(cut.Unsent().c_str(), "c");
+    EXPECT_NE(Lines(cut.Message())
+                  .find("\nThe character \"" + character + "\" was cut off after 1 of its "
+                        + std::to_string(width) + " bytes; it is not sent again."),
+              std::string::npos)
+        << Lines(cut.Message());
 
-    const PartialSend whole(text, static_cast<DWORD>(2 + width), ERROR_TIMEOUT);
+    const PartialSend whole(text, {static_cast<DWORD>(2 + width), static_cast<DWORD>(2 + width)},
+                            ERROR_TIMEOUT);
     EXPECT_STREQ(whole.Unsent().c_str(), "c");
     EXPECT_EQ(Lines(whole.Message()).find("cut off"), std::string::npos);
+
+    const PartialSend unsure(text, {3, 4}, ERROR_TIMEOUT);
+    EXPECT_STREQ(unsure.Unsent().c_str(), (character + "c").c_str());
+    EXPECT_EQ(Lines(unsure.Message()).find("cut off"), std::string::npos);
+    EXPECT_NE(Lines(unsure.Message()).find("keeps everything after the first 2 bytes"), std::string::npos);
 }

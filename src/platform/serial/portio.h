@@ -1,8 +1,16 @@
-// What a long write needs of a port, below the kernel's own calls: hand the
-// driver bytes without waiting long, see how much it still holds, and
-// discard that. One implementation per operating system (portio_posix.cpp,
-// portio_win32.cpp); the write itself (portsend.h) is shared.
+// What the long write needs of a port, below the kernel's own calls: hand
+// the driver bytes without waiting long, ask how much it still holds, hold
+// its output, throw away what it holds, and read the line's format. One
+// implementation per operating system (posix/portio_posix.cpp,
+// win32/portio_win32.cpp); the write itself, and every decision about what
+// the answers mean, is shared (portsend.h).
+//
+// Every call returns 0 or the error value of the call that failed
+// (errno on POSIX, GetLastError on Windows), so that a driver that stops
+// answering is never taken for one that has nothing to say.
 #pragma once
+
+#include "serial/linetime.h"
 
 #include "platform/kernel.h"
 
@@ -10,20 +18,30 @@
 
 namespace comsend::portio {
 
+// What a write did. `taken` is what the driver reported taking; a write
+// that failed may have taken more than it reported, up to `mayHaveTaken`.
+struct Written {
+    DWORD error = 0;
+    DWORD taken = 0;
+    DWORD mayHaveTaken = 0;
+};
+
 // Hands the driver as many of the bytes as it takes, waiting at most `wait`
-// for room. Returns 0, with the count taken in `taken` (possibly 0), or the
-// error value of a write that failed.
-DWORD Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait, DWORD &taken);
+// for room. A driver with no room takes nothing, which is no error.
+Written Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait);
 
-// How many bytes the driver still holds for sending; 0 where it cannot tell.
-DWORD Queued(HANDLE port);
+// How many bytes the driver still holds for sending.
+DWORD Queued(HANDLE port, DWORD &queued);
 
-// Discards what the driver still holds and returns how many bytes that was.
-// Output is held meanwhile, so that no byte leaves between the count and the
-// discard.
-DWORD DiscardQueued(HANDLE port);
+// Stops and restarts the line's output, so that nothing leaves while the
+// queue is counted and thrown away.
+DWORD HoldOutput(HANDLE port);
+DWORD ResumeOutput(HANDLE port);
 
-// How long the line takes for one byte at the port's current settings.
-std::chrono::nanoseconds ByteTime(HANDLE port);
+// Throws away whatever the driver holds for sending.
+DWORD DiscardOutput(HANDLE port);
+
+// The line's format as the port has it now.
+DWORD Format(HANDLE port, LineFormat &format);
 
 } // namespace comsend::portio

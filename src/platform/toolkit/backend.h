@@ -35,10 +35,12 @@ public:
     virtual bool CancelRequested() const = 0;
 };
 
-std::unique_ptr<ProgressBox> OpenProgressBox(const TLongOperation &Operation);
+// The box for the work: a Cancel button only where the work can be
+// cancelled, a bar only where its progress has a total.
+std::unique_ptr<ProgressBox> OpenProgressBox(const TProgressWork &Work);
 
 // Where a progress box's bar stands, from 0 to kProgressScale.
 inline constexpr int kProgressScale = 1000;
-int ProgressPosition(const TLongOperation &Operation);
+int ProgressPosition(const TProgress &Progress);
 
 } // namespace comsend

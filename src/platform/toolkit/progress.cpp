@@ -1,4 +1,4 @@
-// When the progress box comes up and what ends the operation early; the box
+// When the progress box comes up and what ends the work early; the box
 // itself is the backend's (backend.h).
 #include "backend.h"
 
@@ -6,30 +6,30 @@
 
 namespace comsend {
 
-void RunWithProgress(TLongOperation &Operation)
+void RunWithProgress(const TProgressWork &Work)
 {
     const bool windows = Application != nullptr && ToolkitStarted();
     const auto start = std::chrono::steady_clock::now();
     std::unique_ptr<ProgressBox> box;
     bool cancelled = false;
-    while (Operation.Step()) {
+    while (Work.Step()) {
         if (windows && box == nullptr && std::chrono::steady_clock::now() - start >= kProgressDelay)
-            box = OpenProgressBox(Operation);
+            box = OpenProgressBox(Work);
         if (box != nullptr)
             box->Update();
         const bool stop =
             (box != nullptr && box->CancelRequested()) || (windows && Application->Terminated());
-        if (stop && !cancelled) {
-            Operation.Cancel();
+        if (stop && !cancelled && Work.Cancel) {
+            Work.Cancel();
             cancelled = true;
         }
     }
 }
 
-int ProgressPosition(const TLongOperation &Operation)
+int ProgressPosition(const TProgress &Progress)
 {
-    const auto total = Operation.Total();
-    return total == 0 ? kProgressScale : static_cast<int>(Operation.Done() * kProgressScale / total);
+    return Progress.Total == 0 ? kProgressScale
+                               : static_cast<int>(Progress.Done * kProgressScale / Progress.Total);
 }
 
 } // namespace comsend

@@ -117,7 +117,7 @@ std::string NewUsbName(const std::string &held)
 
 HANDLE Open(const std::string &port)
 {
-    return CreateFileA(port.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return OpenSerialPort(port.c_str());
 }
 
 HANDLE OpenChecked(const std::string &port, Result &result)
@@ -352,6 +352,7 @@ void StalledSend(const std::string &port, const std::string &id, DWORD count, Re
 {
     Send(port, count, result, [&](const PortSend &send, int fd) {
         result.Expect(send.Error() == ERROR_TIMEOUT, "error_timeout");
+        result.Expect(send.SentAtMost() == send.Sent(), "exact");
         result.Expect(send.Sent() < count, "sent_part");
         int queued = -1;
         ::ioctl(fd, TIOCOUTQ, &queued);

@@ -1,42 +1,43 @@
 // Work that takes longer than a click should: the window loop runs it in
 // short steps, and once it has taken longer than a moment, shows a modal box
-// with how far it has got and a Cancel button, so that the windows keep
-// painting and the user keeps a way out.
+// with what it is doing, how far it has got and, where the work can stop
+// early, a Cancel button, so that the windows keep painting and the user
+// keeps a way out.
 #pragma once
 
 #include "ansistring.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace comsend {
 
-class TLongOperation {
-public:
-    TLongOperation() = default;
-    TLongOperation(const TLongOperation &) = delete;
-    TLongOperation &operator=(const TLongOperation &) = delete;
-    virtual ~TLongOperation() = default;
-
-    // Does a short piece of the work, a tenth of a second at most; false
-    // once the work has ended, done or not.
-    virtual bool Step() = 0;
-    // Asks the work to end as soon as it can; Step says when it has.
-    virtual void Cancel() = 0;
-
-    // How far it has got, for the box.
-    virtual std::uint64_t Done() const = 0;
-    virtual std::uint64_t Total() const = 0;
-    virtual AnsiString Describe() const = 0;
+// What the box shows: a line of text and, where Total is not 0, a bar.
+struct TProgress {
+    AnsiString Text;
+    std::uint64_t Done = 0;
+    std::uint64_t Total = 0;
 };
 
-// How long an operation runs before its box appears: one that ends sooner
-// shows nothing.
+struct TProgressWork {
+    // Does a short piece of the work, a tenth of a second at most; false
+    // once the work has ended, done or not.
+    std::function<bool()> Step;
+    // Asks the work to end as soon as it can; Step says when it has. Work
+    // without one cannot be cut short: its box has no Cancel button, and a
+    // close request waits for it.
+    std::function<void()> Cancel;
+    std::function<TProgress()> Progress;
+};
+
+// How long work runs before its box appears: work that ends sooner shows
+// nothing.
 inline constexpr std::chrono::milliseconds kProgressDelay{500};
 
-// Runs the operation to its end. While the box is up the form takes no
-// input, a close request cancels the operation, and Cancel does too.
-// Without a window toolkit (no application object) it runs without a box.
-void RunWithProgress(TLongOperation &Operation);
+// Runs the work to its end. While the box is up the form takes no input, a
+// close request cancels the work, and Cancel does too. Without a window
+// toolkit (no application object) it runs without a box.
+void RunWithProgress(const TProgressWork &Work);
 
 } // namespace comsend

@@ -1,5 +1,8 @@
 // Why a port operation failed, in plain words, for the errno values the
-// serial layer keeps and its own values.
+// serial layer keeps and its own values. After a USB adapter is unplugged
+// its terminal is hung up, and every call on it fails with EIO; a Bluetooth
+// port whose device does not answer fails its open with ETIMEDOUT or
+// EHOSTDOWN.
 #include "serial/reasons.h"
 
 #include "platform/serial.h"
@@ -9,12 +12,33 @@
 
 namespace comsend {
 
-std::string SysErrorMessage(DWORD Error)
+namespace {
+
+// The values whose meaning depends on whether the port was ours yet.
+const char *StageReason(DWORD error, PortStage stage)
 {
-    switch (Error) {
-    case ENOENT:
+    const bool opening = stage == PortStage::Opening;
+    switch (error) {
     case ENXIO:
     case ENODEV:
+        return opening ? reason::kNoSuchPort : reason::kGone;
+    case ETIMEDOUT:
+        return opening ? reason::kNoAnswer : reason::kStalled;
+    case EHOSTDOWN:
+        return opening ? reason::kNoAnswer : reason::kGone;
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::string SysErrorMessage(DWORD Error, PortStage Stage)
+{
+    if (const char *reason = StageReason(Error, Stage))
+        return reason;
+    switch (Error) {
+    case ENOENT:
     case ENOTDIR:
     case ENAMETOOLONG:
         return reason::kNoSuchPort;
@@ -32,9 +56,7 @@ std::string SysErrorMessage(DWORD Error)
         return reason::kGone;
     case EINVAL:
         return reason::kSettingsRefused;
-    case ERROR_TIMEOUT:
-        return reason::kStalled;
-    case ERROR_OPERATION_ABORTED:
+    case ERROR_SEND_CANCELLED:
         return reason::kCancelled;
     case ERROR_NO_UNICODE_TRANSLATION:
         return reason::kUnrepresentable;

@@ -144,17 +144,4 @@ unsigned long BitsPerSecond(speed_t speed)
     return 0;
 }
 
-double SecondsPerCharacter(const termios &tio)
-{
-    const unsigned long bitsPerSecond = BitsPerSecond(cfgetospeed(&tio));
-    if (bitsPerSecond == 0)
-        return 0;
-    // CSIZE holds one of the four sizes, which run from 5 data bits up.
-    const auto size = std::find(kCharacterSizes.begin(), kCharacterSizes.end(), tio.c_cflag & CSIZE);
-    const unsigned long dataBits = 5 + static_cast<unsigned long>(size - kCharacterSizes.begin());
-    const unsigned long frameBits =
-        1 + dataBits + ((tio.c_cflag & PARENB) != 0 ? 1 : 0) + ((tio.c_cflag & CSTOPB) != 0 ? 2 : 1);
-    return static_cast<double>(frameBits) / static_cast<double>(bitsPerSecond);
-}
-
 } // namespace comsend

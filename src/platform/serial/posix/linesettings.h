@@ -51,9 +51,4 @@ bool LineSettingsTook(const LineSettings &settings, const termios &tio);
 // Bits per second for a termios speed, or 0 where it has none.
 unsigned long BitsPerSecond(speed_t speed);
 
-// Seconds the line takes for one character (start bit, data bits, parity,
-// stop bits) at the settings in the termios, or 0 where its speed has no
-// rate.
-double SecondsPerCharacter(const termios &tio);
-
 } // namespace comsend

@@ -1,8 +1,11 @@
 // The long write's view of a POSIX terminal. The descriptor is
-// non-blocking: a write takes what fits and poll() waits for room, never
-// longer than the caller allows. TIOCOUTQ tells what the driver still holds
-// (a pseudo-terminal always says 0: its bytes are at the far end at once,
-// and discarding there would take them from the far end's reader).
+// non-blocking: a write takes what fits, or nothing, and poll() waits for
+// room, never longer than the caller allows; a write that fails has written
+// nothing. TIOCOUTQ tells what the driver still holds (a pseudo-terminal
+// always says 0: its bytes wait in its reader's buffer, where no discard of
+// ours may reach them). tcflow() holds the output and tcflush() throws away
+// what is queued. After a USB adapter is unplugged the terminal is hung up
+// and every one of these calls fails with EIO.
 #include "linesettings.h"
 #include "porthandle.h"
 #include "serial/portio.h"
@@ -17,7 +20,20 @@ namespace comsend::portio {
 
 namespace {
 
-// The write, or -1 with errno.
+DWORD ErrnoValue()
+{
+    return static_cast<DWORD>(errno);
+}
+
+// The call's own result: 0, or the errno value it failed with.
+template <typename Call> DWORD Checked(HANDLE port, Call call)
+{
+    const int fd = DescriptorOf(port);
+    if (fd < 0)
+        return EBADF;
+    return RetryOnInterrupt([&] { return call(fd); }) == 0 ? 0 : ErrnoValue();
+}
+
 ssize_t WriteSome(int fd, const char *bytes, DWORD count)
 {
     return RetryOnInterrupt([&] { return ::write(fd, bytes, count); });
@@ -30,57 +46,77 @@ void WaitForRoom(int fd, std::chrono::milliseconds wait)
     ::poll(&entry, 1, static_cast<int>(wait.count()));
 }
 
+BYTE DataBits(tcflag_t cflag)
+{
+    switch (cflag & CSIZE) {
+    case CS5:
+        return 5;
+    case CS6:
+        return 6;
+    case CS7:
+        return 7;
+    default:
+        return 8;
+    }
+}
+
 } // namespace
 
-DWORD Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait, DWORD &taken)
+Written Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait)
 {
-    taken = 0;
     const int fd = DescriptorOf(port);
     if (fd < 0)
-        return EBADF;
+        return {.error = EBADF};
     ssize_t result = WriteSome(fd, bytes, count);
     if (result < 0 && errno == EAGAIN) {
         WaitForRoom(fd, wait);
         result = WriteSome(fd, bytes, count);
     }
-    if (result >= 0)
-        taken = static_cast<DWORD>(result);
-    return result >= 0 || errno == EAGAIN ? 0 : static_cast<DWORD>(errno);
+    if (result < 0)
+        return {.error = errno == EAGAIN ? 0 : ErrnoValue()};
+    const auto taken = static_cast<DWORD>(result);
+    return {.taken = taken, .mayHaveTaken = taken};
 }
 
-DWORD Queued(HANDLE port)
+DWORD Queued(HANDLE port, DWORD &queued)
 {
-    const int fd = DescriptorOf(port);
-    int queued = 0;
-    if (fd < 0 || ::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued < 0)
-        return 0;
-    return static_cast<DWORD>(queued);
+    int bytes = 0;
+    const DWORD error = Checked(port, [&](int fd) { return ::ioctl(fd, TIOCOUTQ, &bytes); });
+    queued = error == 0 && bytes > 0 ? static_cast<DWORD>(bytes) : 0;
+    return error;
 }
 
-DWORD DiscardQueued(HANDLE port)
+DWORD HoldOutput(HANDLE port)
 {
-    const int fd = DescriptorOf(port);
-    if (fd < 0)
-        return 0;
-    // Output is suspended first: a byte that left between the count and the
-    // flush would be counted as discarded, and sent again by a retry.
-    RetryOnInterrupt([fd] { return ::tcflow(fd, TCOOFF); });
-    const DWORD before = Queued(port);
-    if (before > 0)
-        RetryOnInterrupt([fd] { return ::tcflush(fd, TCOFLUSH); });
-    const DWORD after = Queued(port);
-    RetryOnInterrupt([fd] { return ::tcflow(fd, TCOON); });
-    return before > after ? before - after : 0;
+    return Checked(port, [](int fd) { return ::tcflow(fd, TCOOFF); });
 }
 
-std::chrono::nanoseconds ByteTime(HANDLE port)
+DWORD ResumeOutput(HANDLE port)
 {
-    const int fd = DescriptorOf(port);
+    return Checked(port, [](int fd) { return ::tcflow(fd, TCOON); });
+}
+
+DWORD DiscardOutput(HANDLE port)
+{
+    return Checked(port, [](int fd) { return ::tcflush(fd, TCOFLUSH); });
+}
+
+DWORD Format(HANDLE port, LineFormat &format)
+{
     termios tio{};
-    if (fd < 0 || ::tcgetattr(fd, &tio) != 0)
-        return std::chrono::nanoseconds::zero();
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::duration<double>(SecondsPerCharacter(tio)));
+    const DWORD error = Checked(port, [&](int fd) { return ::tcgetattr(fd, &tio); });
+    if (error != 0)
+        return error;
+    const BYTE dataBits = DataBits(tio.c_cflag);
+    const bool extraStop = (tio.c_cflag & CSTOPB) != 0;
+    format = {.bitsPerSecond = static_cast<DWORD>(BitsPerSecond(cfgetospeed(&tio))),
+              .dataBits = dataBits,
+              .parity = (tio.c_cflag & PARENB) != 0,
+              // With five data bits, CSTOPB is one and a half stop bits.
+              .stopBits = !extraStop      ? ONESTOPBIT
+                          : dataBits == 5 ? ONE5STOPBITS
+                                          : TWOSTOPBITS};
+    return 0;
 }
 
 } // namespace comsend::portio

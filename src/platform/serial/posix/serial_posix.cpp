@@ -72,9 +72,9 @@ DWORD CheckDevice(const std::string &path, dev_t &device)
     if (!S_ISCHR(info.st_mode))
         return ENOTTY;
     device = info.st_rdev;
-    if (IsOwnTerminal(device))
-        return ERROR_OWN_TERMINAL;
-    return ClassifyCharDevice(device) == TtyVerdict::NotTerminal ? ENOTTY : 0;
+    if (ClassifyCharDevice(device) == TtyVerdict::NotTerminal)
+        return ENOTTY;
+    return IsOwnTerminal(device) ? ERROR_OWN_TERMINAL : 0;
 }
 
 // The opened descriptor must still be the device that was checked, and a terminal.
@@ -182,17 +182,9 @@ void SetLastError(DWORD dwErrCode)
     lastError = dwErrCode;
 }
 
-HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
-                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
+HANDLE OpenSerialPort(LPCSTR lpFileName)
 {
-    // Only what a port open asks for is supported: read-write, exclusive,
-    // existing, synchronous.
-    const bool supported = lpFileName != nullptr && dwDesiredAccess == (GENERIC_READ | GENERIC_WRITE)
-                           && dwShareMode == 0 && lpSecurityAttributes == nullptr
-                           && dwCreationDisposition == OPEN_EXISTING && dwFlagsAndAttributes == 0
-                           && hTemplateFile == nullptr;
-    if (!supported) {
+    if (lpFileName == nullptr) {
         Fail(EINVAL);
         return INVALID_HANDLE_VALUE;
     }

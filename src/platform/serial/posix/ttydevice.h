@@ -10,8 +10,8 @@ namespace comsend {
 
 enum class TtyVerdict { Terminal, NotTerminal, Unknown };
 
-// Whether the device is this process's controlling terminal, or the device
-// of its standard input, output or error.
+// Whether the device is this process's controlling terminal, or the
+// terminal on its standard input, output or error.
 bool IsOwnTerminal(dev_t device);
 
 // Looks the device number up in the kernel's table of terminal drivers.

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 #include <vector>
 
 namespace comsend {
@@ -108,7 +109,7 @@ bool IsOwnTerminal(dev_t device)
 {
     for (int fd = 0; fd <= 2; ++fd) {
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device)
+        if (::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == device && ::isatty(fd) == 1)
             return true;
     }
     return device != 0 && ControllingTerminal() == device;

@@ -4,65 +4,80 @@
 // timeout a write to a stalled device could never be given up (wine cannot
 // even cancel one). The read timeouts make a read return at once; comsend
 // never reads, but no call it makes may block.
+//
+// A write that fails, a timeout reported as a failure included, may have
+// taken more than the count it reports: some drivers report 0 for a write
+// they had partly sent. ClearCommError's cbOutQue is what the driver holds;
+// when the device has been removed the call fails, and that is kept as the
+// reason, never read as an empty queue. SETXOFF holds the output as if the
+// far end had sent XOFF, PurgeComm throws the queue away.
+#include "kernelcalls.h"
 #include "serial/portio.h"
 
 #include <algorithm>
 
 namespace comsend::portio {
 
-DWORD Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait, DWORD &taken)
+namespace {
+
+DWORD Checked(BOOL done)
 {
-    taken = 0;
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant =
-        static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1));
-    if (!::SetCommTimeouts(port, &timeouts))
-        return ::GetLastError();
-    DWORD written = 0;
-    const BOOL done = ::WriteFile(port, bytes, count, &written, nullptr);
-    taken = std::min(written, count);
-    if (done)
-        return 0; // a timeout ends the write early but successfully
-    // Some drivers report the timeout as a failure instead.
-    const DWORD error = ::GetLastError();
-    return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? 0 : error;
+    return done ? 0 : ::GetLastError();
 }
 
-DWORD Queued(HANDLE port)
+} // namespace
+
+Written Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait)
+{
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.WriteTotalTimeoutConstant =
+        static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1));
+    if (!Kernel().SetCommTimeouts(port, &timeouts))
+        return {.error = ::GetLastError()};
+    DWORD written = 0;
+    const BOOL done = Kernel().WriteFile(port, bytes, count, &written, nullptr);
+    const DWORD taken = std::min(written, count);
+    if (done)
+        return {.taken = taken, .mayHaveTaken = taken};
+    return {.error = ::GetLastError(), .taken = taken, .mayHaveTaken = count};
+}
+
+DWORD Queued(HANDLE port, DWORD &queued)
 {
     DWORD errors = 0;
     COMSTAT status{};
-    if (!::ClearCommError(port, &errors, &status))
-        return 0;
-    return status.cbOutQue;
+    const DWORD error = Checked(Kernel().ClearCommError(port, &errors, &status));
+    queued = error == 0 ? status.cbOutQue : 0;
+    return error;
 }
 
-DWORD DiscardQueued(HANDLE port)
+DWORD HoldOutput(HANDLE port)
 {
-    // Output is held first: a byte that left between the count and the purge
-    // would be counted as discarded, and sent again by a retry.
-    ::EscapeCommFunction(port, SETXOFF);
-    const DWORD before = Queued(port);
-    if (before > 0)
-        ::PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR);
-    const DWORD after = Queued(port);
-    ::EscapeCommFunction(port, SETXON);
-    return before > after ? before - after : 0;
+    return Checked(Kernel().EscapeCommFunction(port, SETXOFF));
 }
 
-std::chrono::nanoseconds ByteTime(HANDLE port)
+DWORD ResumeOutput(HANDLE port)
 {
-    DCB dcb{};
+    return Checked(Kernel().EscapeCommFunction(port, SETXON));
+}
+
+DWORD DiscardOutput(HANDLE port)
+{
+    return Checked(Kernel().PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR));
+}
+
+DWORD Format(HANDLE port, LineFormat &format)
+{
+    ::DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(port, &dcb) || dcb.BaudRate == 0)
-        return std::chrono::nanoseconds::zero();
-    // Start bit, data bits, parity bit, stop bits; in half bits for 1.5.
-    unsigned halfBits = 2 * (1 + dcb.ByteSize) + (dcb.Parity != NOPARITY ? 2 : 0);
-    halfBits += dcb.StopBits == TWOSTOPBITS ? 4 : dcb.StopBits == ONE5STOPBITS ? 3 : 2;
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::duration<double>(halfBits / (2.0 * dcb.BaudRate)));
+    const DWORD error = Checked(Kernel().GetCommState(port, &dcb));
+    if (error == 0)
+        format = {.bitsPerSecond = dcb.BaudRate,
+                  .dataBits = dcb.ByteSize,
+                  .parity = dcb.Parity != NOPARITY,
+                  .stopBits = dcb.StopBits};
+    return error;
 }
 
 } // namespace comsend::portio

@@ -1,13 +1,16 @@
 // The serial-port operations on Windows: the kernel's own, with two guards.
 //
-// Opening: the name goes to the kernel exactly as typed, so that every name
+// Opening: the port is opened for reading and writing, for exclusive and
+// synchronous use. The name goes to the kernel exactly as typed, so that every name
 // Windows knows for a port works (COM3, com3, \\.\COM3, a driver's own
 // device name), with one exception: COM10 and up exist only in the device
 // namespace, so "COMn" with n >= 10 (no leading zero, any case) is looked up
 // there, as \\.\COMn. Whatever the name opened must then be a serial port:
-// a character device whose line settings can be read. A file, a printer,
-// the console or NUL is closed again untouched and the open fails with
-// ERROR_NOT_SERIAL_PORT, so that Send can never write into one.
+// one whose line settings can be read, whatever file type the driver
+// reports (some virtual and Bluetooth ports report another than a character
+// device). A file, a folder, a printer, the console or NUL is closed again
+// untouched and the open fails with ERROR_NOT_SERIAL_PORT, so that Send can
+// never write into one.
 //
 // Line settings: the record goes to the kernel as given, but for what only
 // Windows asks of it. Serial drivers refuse XON and XOFF characters that are
@@ -17,6 +20,7 @@
 // knows binary transfers, so fBinary is always set. Everything else,
 // including refusals, is the driver's.
 #include "devicename.h"
+#include "kernelcalls.h"
 
 #include "platform/kernel.h"
 
@@ -31,27 +35,25 @@ constexpr char kXoff = 0x13; // DC3
 
 bool IsSerialPort(HANDLE handle)
 {
-    DCB dcb{};
+    ::DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    return ::GetFileType(handle) == FILE_TYPE_CHAR && ::GetCommState(handle, &dcb) != FALSE;
+    return Kernel().GetCommState(handle, &dcb) != FALSE;
 }
 
 } // namespace
 
-HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
-                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
+HANDLE OpenSerialPort(LPCSTR lpFileName)
 {
     if (lpFileName == nullptr) {
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     const std::string name = DeviceName(lpFileName);
-    HANDLE handle = ::CreateFileA(name.c_str(), dwDesiredAccess, dwShareMode, lpSecurityAttributes,
-                                  dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
+    HANDLE handle = Kernel().CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE || IsSerialPort(handle))
         return handle;
-    ::CloseHandle(handle);
+    Kernel().CloseHandle(handle);
     ::SetLastError(ERROR_NOT_SERIAL_PORT);
     return INVALID_HANDLE_VALUE;
 }
@@ -68,7 +70,12 @@ BOOL SetCommState(HANDLE hFile, DCB *lpDCB)
         dcb.XonChar = kXon;
         dcb.XoffChar = kXoff;
     }
-    return ::SetCommState(hFile, &dcb);
+    return Kernel().SetCommState(hFile, &dcb);
+}
+
+BOOL CloseHandle(HANDLE hObject)
+{
+    return Kernel().CloseHandle(hObject);
 }
 
 } // namespace comsend

@@ -43,23 +43,30 @@ bool IsUserInput(QEvent::Type type)
 
 class QtProgressBox : public QDialog, public ProgressBox {
 public:
-    explicit QtProgressBox(const TLongOperation &operation)
-        : QDialog(QApplication::activeWindow()), operation_(operation)
+    explicit QtProgressBox(const TProgressWork &work) : QDialog(QApplication::activeWindow()), work_(work)
     {
         setWindowTitle(QApplication::applicationName());
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(text_);
-        layout->addWidget(bar_);
-        bar_->setRange(0, kProgressScale);
-        auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-        layout->addWidget(cancel, 0, Qt::AlignHCenter);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        const TProgress progress = work_.Progress();
+        if (progress.Total != 0) {
+            bar_ = new QProgressBar(this);
+            bar_->setRange(0, kProgressScale);
+            layout->addWidget(bar_);
+        }
+        QPushButton *cancel = nullptr;
+        if (work_.Cancel) {
+            cancel = new QPushButton(QStringLiteral("Cancel"), this);
+            layout->addWidget(cancel, 0, Qt::AlignHCenter);
+            connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        }
         connect(this, &QDialog::rejected, this, [this] { cancelled_ = true; });
         Refresh();
         qApp->installEventFilter(this);
         show();
         activateWindow();
-        cancel->setFocus();
+        if (cancel != nullptr)
+            cancel->setFocus();
     }
     ~QtProgressBox() override { qApp->removeEventFilter(this); }
 
@@ -81,21 +88,23 @@ protected:
 private:
     void Refresh()
     {
-        text_->setText(FromAnsiString(operation_.Describe()));
-        bar_->setValue(ProgressPosition(operation_));
+        const TProgress progress = work_.Progress();
+        text_->setText(FromAnsiString(progress.Text));
+        if (bar_ != nullptr)
+            bar_->setValue(ProgressPosition(progress));
     }
 
-    const TLongOperation &operation_;
+    const TProgressWork &work_;
     QLabel *text_ = new QLabel(this);
-    QProgressBar *bar_ = new QProgressBar(this);
+    QProgressBar *bar_ = nullptr;
     bool cancelled_ = false;
 };
 
 } // namespace
 
-std::unique_ptr<ProgressBox> OpenProgressBox(const TLongOperation &Operation)
+std::unique_ptr<ProgressBox> OpenProgressBox(const TProgressWork &Work)
 {
-    return std::make_unique<QtProgressBox>(Operation);
+    return std::make_unique<QtProgressBox>(Work);
 }
 
 } // namespace comsend

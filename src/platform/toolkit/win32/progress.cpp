@@ -1,9 +1,9 @@
-// The progress box on Win32: an owned popup window with the operation's
-// text, a progress bar and a Cancel button. While it is up its owner is
+// The progress box on Win32: an owned popup window with the work's text
+// and, where the work has them, a progress bar and a Cancel button. While it is up its owner is
 // disabled, so the form takes no input, but a close request still reaches
 // the form, which then ends the program (formwindow.cpp): the WM_QUIT that
-// follows cancels the operation here and is posted again afterwards.
-// Cancel, Esc and closing the box cancel it too.
+// follows cancels the work here and is posted again afterwards. Cancel,
+// Esc and closing the box cancel it too.
 #include "fonts.h"
 #include "messageloop.h"
 #include "native.h"
@@ -57,14 +57,17 @@ void RegisterBoxClass(HINSTANCE instance)
 
 class Win32ProgressBox : public ProgressBox {
 public:
-    Win32ProgressBox(const TLongOperation &operation, HWND owner) : operation_(operation), owner_(owner)
+    Win32ProgressBox(const TProgressWork &work, HWND owner) : work_(work), owner_(owner)
     {
         HINSTANCE instance = ::GetModuleHandleW(nullptr);
         RegisterBoxClass(instance);
         const int dpi = ScreenDpi();
         const auto px = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
-        RECT frame{0, 0, px(2 * kMargin + kInnerWidth),
-                   px(2 * kMargin + kTextHeight + kBarHeight + kButtonHeight + 2 * kGap)};
+        const bool withBar = work_.Progress().Total != 0;
+        const bool withCancel = static_cast<bool>(work_.Cancel);
+        const int inner =
+            kTextHeight + (withBar ? kGap + kBarHeight : 0) + (withCancel ? kGap + kButtonHeight : 0);
+        RECT frame{0, 0, px(2 * kMargin + kInnerWidth), px(2 * kMargin + inner)};
         const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
         const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
         ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
@@ -91,18 +94,21 @@ public:
         text_ =
             child(L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, top, kMargin, kInnerWidth, kTextHeight, 0);
         top += kTextHeight + kGap;
-        bar_ = child(PROGRESS_CLASSW, L"", 0, top, kMargin, kInnerWidth, kBarHeight, 0);
-        ::SendMessageW(bar_, PBM_SETRANGE32, 0, kProgressScale);
-        top += kBarHeight + kGap;
-        HWND cancel =
-            child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
-                  kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
+        if (withBar) {
+            bar_ = child(PROGRESS_CLASSW, L"", 0, top, kMargin, kInnerWidth, kBarHeight, 0);
+            ::SendMessageW(bar_, PBM_SETRANGE32, 0, kProgressScale);
+            top += kBarHeight + kGap;
+        }
+        HWND cancel = nullptr;
+        if (withCancel)
+            cancel = child(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, top,
+                           kMargin + (kInnerWidth - kButtonWidth) / 2, kButtonWidth, kButtonHeight, IDCANCEL);
         Refresh();
         CentreOnScreen();
         ::ShowWindow(box_.get(), SW_SHOW);
         if (owner_ != nullptr)
             ::EnableWindow(owner_, FALSE);
-        ::SetFocus(cancel);
+        ::SetFocus(cancel != nullptr ? cancel : box_.get());
     }
     ~Win32ProgressBox() override
     {
@@ -127,12 +133,14 @@ public:
 private:
     void Refresh()
     {
-        const std::wstring text = FromAnsiString(operation_.Describe());
+        const TProgress progress = work_.Progress();
+        const std::wstring text = FromAnsiString(progress.Text);
         if (text != shown_) {
             ::SetWindowTextW(text_, text.c_str());
             shown_ = text;
         }
-        ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(ProgressPosition(operation_)), 0);
+        if (bar_ != nullptr)
+            ::SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(ProgressPosition(progress)), 0);
     }
 
     // Centred on the work area of the owner's monitor, where the program's
@@ -155,7 +163,7 @@ private:
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    const TLongOperation &operation_;
+    const TProgressWork &work_;
     HWND owner_;
     FontHandle font_;
     WindowHandle box_;
@@ -169,9 +177,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<ProgressBox> OpenProgressBox(const TLongOperation &Operation)
+std::unique_ptr<ProgressBox> OpenProgressBox(const TProgressWork &Work)
 {
-    return std::make_unique<Win32ProgressBox>(Operation, ModalOwner());
+    return std::make_unique<Win32ProgressBox>(Work, ModalOwner());
 }
 
 } // namespace comsend

@@ -28,7 +28,9 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage)
         return std::nullopt;
     // UTF-8 has a form for every character: only a lone surrogate fails,
     // and the flag that reports it is the only one that code page takes.
-    const bool utf8 = codePage == CP_UTF8;
+    // The ANSI code page is UTF-8 itself where Windows is set to use UTF-8
+    // for programs that are not Unicode.
+    const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && ::GetACP() == CP_UTF8);
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL *usedDefaultOut = utf8 ? nullptr : &usedDefault;

@@ -102,15 +102,18 @@ inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = EILSEQ;
 // The terminal this process was started from, or one it reads or writes as
 // its standard input, output or error: never taken as a port.
 inline constexpr DWORD ERROR_OWN_TERMINAL = 0x20000001U;
+// The user cancelled the send; a driver's own abort is ERROR_OPERATION_ABORTED.
+inline constexpr DWORD ERROR_SEND_CANCELLED = 0x20000003U;
 
 // The calling convention of the entry point; only 32-bit Windows has one to name.
 #define WINAPI
 
 namespace comsend {
 
-HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
-                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+// Opens the named port for reading and writing, for exclusive and
+// synchronous use: the open Connect makes. It may take long (a Bluetooth
+// port waits for its device); the program runs it off the window's thread.
+HANDLE OpenSerialPort(LPCSTR lpFileName);
 BOOL SetCommState(HANDLE hFile, LPDCB lpDCB);
 BOOL CloseHandle(HANDLE hObject);
 

@@ -1,9 +1,9 @@
 // The kernel's serial-port calls and their types on Windows: the real ones,
 // from <windows.h>, which also gives the types and constants the form code
-// names. Two calls are comsend's own, in its namespace like on POSIX: the
-// open, which refuses anything that is not a serial port, and the line
-// settings, which make the record acceptable to every driver
-// (serial_win32.cpp). The rest are the kernel's, brought into the namespace.
+// names. The calls on a port are comsend's own, in its namespace like on
+// POSIX (serial_win32.cpp): the open, which refuses anything that is not a
+// serial port, the line settings, which make the record acceptable to every
+// driver, and the close. The error values are the kernel's.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -19,6 +19,8 @@
 // The name opened something, but not a serial port (a file, a printer, the
 // console): it was closed again untouched.
 inline constexpr DWORD ERROR_NOT_SERIAL_PORT = 0x20000002UL;
+// The user cancelled the send; a driver's own abort is ERROR_OPERATION_ABORTED.
+inline constexpr DWORD ERROR_SEND_CANCELLED = 0x20000003UL;
 
 namespace comsend {
 
@@ -30,12 +32,13 @@ namespace comsend {
 struct DCB : ::DCB {};
 static_assert(sizeof(DCB) == sizeof(::DCB), "the record keeps the kernel's layout");
 
-HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
-                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+// Opens the named port for reading and writing, for exclusive and
+// synchronous use: the open Connect makes. It may take long (a Bluetooth
+// port waits for its device); the program runs it off the window's thread.
+HANDLE OpenSerialPort(LPCSTR lpFileName);
 BOOL SetCommState(HANDLE hFile, DCB *lpDCB);
+BOOL CloseHandle(HANDLE hObject);
 
-using ::CloseHandle;
 using ::GetLastError;
 using ::SetLastError;
 
