@@ -260,21 +260,23 @@ std::vector<char> Payload(DWORD count)
     return bytes;
 }
 
-// Sends `count` bytes with the Send record in effect; `afterSend` runs
-// between the end of the write and the close, `cue` is said as the write
-// starts. Returns how long the close took.
-double Send(const std::string &port, DWORD count, Result &result,
-            const std::function<void(const PortSend &, int)> &afterSend, const std::string &cue = "")
+using SendHook = std::function<void(const PortSend &, int)>;
+
+// Sends `count` bytes with the Send record in effect; `eachStep` runs after
+// every step that does not end the write, `afterSend` between the end of the
+// write and the close. Returns how long the close took.
+double Send(const std::string &port, DWORD count, Result &result, const SendHook &afterSend,
+            const SendHook &eachStep = {})
 {
     const HANDLE h = OpenChecked(port, result);
     DCB dcb = SendRecord();
     result.Expect(SetCommState(h, &dcb) == TRUE, "set");
     const std::vector<char> bytes = Payload(count);
     PortSend send(h, bytes.data(), count);
-    if (!cue.empty())
-        Say(cue);
     const auto start = Clock::now();
     while (send.Step()) {
+        if (eachStep)
+            eachStep(send, Fd(h));
     }
     result.Note("send_s", Seconds(Since(start)));
     result.Note("sent", send.Sent());
@@ -296,15 +298,34 @@ void PacedSend(const std::string &port, DWORD count, Result &result)
     });
 }
 
-// The host unplugs the adapter a set time after the write starts: the Send
-// must fail, and the close return at once. The host checks the account
-// against what arrived.
-void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, Result &result)
+// What the driver holds, or -1 when it cannot say.
+long Queued(int fd)
 {
+    int queued = -1;
+    return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : -1;
+}
+
+// The host unplugs the adapter a set time after the guest's cue: while the
+// text is being handed over, the cue comes with the first step; in the
+// drain, once every byte is with the driver, and the write steps on only
+// once the adapter has gone, so that the unplug falls in the drain however
+// little the serial layer keeps queued. The Send must fail, and the close
+// return at once; the host checks the account against what arrived.
+void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, bool inDrain, Result &result)
+{
+    bool cued = false;
+    const auto cue = [&](const PortSend &send, int fd) {
+        if (cued || (inDrain && static_cast<long>(send.Sent()) + Queued(fd) < static_cast<long>(count)))
+            return;
+        cued = true;
+        Say("@@UNPLUG " + id);
+        if (inDrain)
+            result.Expect(AwaitNode(port, false), "node_gone");
+    };
     const double closeSeconds = Send(
         port, count, result,
-        [&](const PortSend &send, int) { result.Expect(send.Error() != 0, "send_failed"); },
-        "@@UNPLUG " + id);
+        [&](const PortSend &send, int) { result.Expect(send.Error() != 0, "send_failed"); }, cue);
+    result.Expect(cued, "cued");
     result.Expect(closeSeconds < kAtOnce, "close_at_once");
 }
 
@@ -408,8 +429,8 @@ std::string Run(const std::string &id, const std::string &port, const std::strin
         StalledSend(port, id, count, result);
     else if (op == "exclusive")
         ExclusiveUse(port, result);
-    else if (op == "unplug_send")
-        UnpluggedSend(port, id, count, result);
+    else if (op == "unplug_handover" || op == "unplug_drain")
+        UnpluggedSend(port, id, count, op == "unplug_drain", result);
     else if (op == "unplug_idle")
         UnpluggedIdle(port, id, count, result);
     else
