@@ -33,10 +33,11 @@ Cases on different ports run side by side, cases on one port in order. For
 each, the host sets the line's pace, sends "RUN <id> <port> <op> [count]"
 over the console, waits for "@@RESULT <id> ...", drains the line and checks
 that exactly the bytes the guest counts as sent arrived, once and in order.
-Where the adapter is unplugged in the middle of a send, the guest says when
-it starts ("@@UNPLUG <id>"), the host unplugs a set time later, and checks
-the guest's account against what arrived: no more known to have left than
-arrived plus what the chip can have lost, no fewer possibly left than arrived.
+Where the adapter is unplugged, the guest cues it ("@@UNPLUG <id>": as a
+send starts, once it has handed every byte over, or while idle), the host
+unplugs a set time later and, for a send, checks the guest's account against
+what arrived: no more known to have left than arrived plus what the chip can
+have lost, no fewer possibly left than arrived.
 """
 
 import argparse
