@@ -375,9 +375,7 @@ void StalledSend(const std::string &port, const std::string &id, DWORD count, Re
         result.Expect(send.Error() == ERROR_TIMEOUT, "error_timeout");
         result.Expect(send.SentAtMost() == send.Sent(), "exact");
         result.Expect(send.Sent() < count, "sent_part");
-        int queued = -1;
-        ::ioctl(fd, TIOCOUTQ, &queued);
-        result.Expect(queued == 0, "queue_discarded");
+        result.Expect(Queued(fd) == 0, "queue_discarded");
         Say("@@SENT " + id);
         const auto start = Clock::now();
         while (!LineEmpty(fd) && Since(start) < 30)
