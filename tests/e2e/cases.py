@@ -11,6 +11,7 @@ import os
 import signal
 import subprocess
 import sys
+import time
 
 sys.dont_write_bytecode = True  # the driver lives in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -193,25 +194,42 @@ def close_signals(x, program, workdir):
 
 
 def second_signal(x, program, workdir):
-    """A second close signal while the first is still being handled ends the
-    program at once, and still lets the port go."""
-    pty = Pty()
-    try:
-        app = Comsend(x, program, workdir)
-        app.connect(pty.path)
-        # Stopped, it cannot act on the first before the second arrives.
-        os.kill(app.pid, signal.SIGSTOP)
-        wait_for(lambda: open(f"/proc/{app.pid}/stat").read().rsplit(")", 1)[1].split()[0] == "T",
-                 WINDOW_TIMEOUT, "comsend to stop")
-        os.kill(app.pid, signal.SIGHUP)
-        os.kill(app.pid, signal.SIGTERM)
-        os.kill(app.pid, signal.SIGCONT)
-        code = app.process.wait(timeout=WINDOW_TIMEOUT)
-        check(code in (128 + signal.SIGHUP, 128 + signal.SIGTERM),
-              f"comsend ended with {code} on a second close signal")
-        released(pty, "after a second close signal")
-    finally:
-        pty.close()
+    """A second close signal ends the program at once, with status 128 + n
+    and the port given back, whatever moment of its end it comes in: while
+    the window loop handles the first, while the window and the toolkit go,
+    or while the process exits (a connected comsend takes a few ms to end
+    after the first, so the sweep from 0 to 50 ms after it is finest there).
+    Stopped first, comsend takes both signals before it can act on either."""
+    delays = [None, *(step / 2 for step in range(21)), 20, 35, 50]
+    quick = 0
+    for delay_ms in delays:
+        pty = Pty()
+        try:
+            app = Comsend(x, program, workdir, name=f"second_signal_{delay_ms}")
+            app.connect(pty.path)
+            if delay_ms is None:
+                os.kill(app.pid, signal.SIGSTOP)
+                wait_for(lambda: open(f"/proc/{app.pid}/stat").read().rsplit(")", 1)[1].split()[0] == "T",
+                         WINDOW_TIMEOUT, "comsend to stop")
+            os.kill(app.pid, signal.SIGHUP)
+            if delay_ms:
+                time.sleep(delay_ms / 1000)
+            try:
+                os.kill(app.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass  # it had ended already
+            if delay_ms is None:
+                os.kill(app.pid, signal.SIGCONT)
+            code = app.process.wait(timeout=WINDOW_TIMEOUT)
+            # Whichever of the two the program handles second ends it; 0 where
+            # it had ended before the second came; never killed by one.
+            allowed = {128 + signal.SIGHUP, 128 + signal.SIGTERM} | ({0} if delay_ms is not None else set())
+            check(code in allowed, f"comsend ended with {code} on a second close signal {delay_ms} ms after the first")
+            quick += code != 0
+            released(pty, f"after a second close signal {delay_ms} ms after the first")
+        finally:
+            pty.close()
+    print(f"second_signal: {quick} of {len(delays)} runs ended by the second signal, the rest had ended before it")
 
 
 def no_display(x, program, workdir):

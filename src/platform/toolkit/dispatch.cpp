@@ -12,7 +12,7 @@ int running = 0;
 
 void DispatchClick(const TNotifyEvent &Handler, TObject *Sender)
 {
-    if (!Handler)
+    if (!Handler || HandlerRunning())
         return;
     ++running;
     try {
@@ -38,7 +38,8 @@ bool CloseRequested(TForm &Form)
 
 void TBitBtn::Click()
 {
-    DispatchClick(onClick_, this);
+    if (GetEnabled())
+        DispatchClick(onClick_, this);
 }
 
 } // namespace comsend

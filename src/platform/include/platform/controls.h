@@ -68,8 +68,9 @@ public:
     static constexpr TControlClass Class = TControlClass::BitBtn;
     TBitBtn(TForm *Owner, const char *Name);
 
-    // Runs the click handler the way the window loop does: an exception that
-    // escapes it is shown, and the loop goes on.
+    // Runs the click handler the way the window loop does: not while the
+    // button is disabled or another handler runs; an exception that escapes
+    // it is shown, and the loop goes on.
     void Click();
 
 private:

@@ -1,5 +1,6 @@
 // The application object on Qt: the QApplication, the window loop, message
 // boxes, and the end of the program on a close request.
+#include "boxmodality.h"
 #include "closesignals.h"
 #include "formwindow.h"
 #include "native.h"
@@ -8,6 +9,7 @@
 
 #include "platform/form.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QFont>
 #include <QIcon>
@@ -75,13 +77,20 @@ void NoWindowSystem(QtMsgType type, const QMessageLogContext & /*context*/, cons
 
 } // namespace
 
+// Modal in comsend's way (boxmodality.h): a close request for the main
+// window ends the box's loop with the others, at once.
 void ShowBox(BoxKind Kind, const AnsiString &Text)
 {
     QMessageBox box(Kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QApplication::applicationName(), FromAnsiString(Text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    const BoxModality modality(&box);
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.show();
+    box.activateWindow();
+    loop.exec();
 }
 
 bool ToolkitStarted()
