@@ -124,6 +124,8 @@ HANDLE OpenChecked(const std::string &port, Result &result)
 {
     const HANDLE h = Open(port);
     result.Expect(h != INVALID_HANDLE_VALUE, "open");
+    if (h == INVALID_HANDLE_VALUE)
+        result.Note("open_error", GetLastError());
     return h;
 }
 
