@@ -237,9 +237,9 @@ class Adapter:
 
     def plug(self):
         with self.lock:
-            self.plugged = True
-            if self.greeted:
+            if not self.plugged and self.greeted:
                 self._connect()
+            self.plugged = True
 
     def unplug(self):
         """The adapter leaves: the driver's transfers end unanswered, and what the chip held is lost."""
