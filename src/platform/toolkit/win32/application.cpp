@@ -18,11 +18,28 @@
 
 namespace comsend {
 
+namespace {
+
+// The message box's own loop offers each message to the thread's filter
+// hooks first: a key that repeats is dropped there, as in the boxes that
+// the backend's own loops run.
+LRESULT CALLBACK DropKeyRepeats(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_DIALOGBOX && IsKeyRepeat(*reinterpret_cast<const MSG *>(lParam)))
+        return TRUE;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
 void ShowBox(BoxKind Kind, const AnsiString &Text)
 {
     const std::wstring title = Application != nullptr ? FromAnsiString(Application->Title().c_str()) : L"";
+    HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, DropKeyRepeats, nullptr, ::GetCurrentThreadId());
     ::MessageBoxW(ModalOwner(), FromAnsiString(Text).c_str(), title.c_str(),
                   MB_OK | (Kind == BoxKind::Error ? MB_ICONERROR : 0U));
+    if (hook != nullptr)
+        ::UnhookWindowsHookEx(hook);
 }
 
 bool ToolkitStarted()
