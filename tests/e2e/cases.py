@@ -245,6 +245,28 @@ def no_display(x, program, workdir):
           f"expected one line about the missing display, got: {result.stderr!r}")
 
 
+def missing_locale(x, program, workdir):
+    """Under a locale the machine lacks, comsend says so in one line and goes
+    on in the C locale's encoding (Qt 6.4 leaves that in place); under one
+    it has, it says nothing."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir, lang="xx_XX.NOPE")
+        # The line comes before the window does; typing later brings Qt's
+        # own complaint about the C locale's compose table.
+        line = ('comsend: the locale "xx_XX.NOPE" does not exist on this machine, so text is sent in '
+                'ANSI_X3.4-1968; to generate it, add the line "xx_XX.NOPE NOPE" to /etc/locale.gen '
+                'and run locale-gen as root')
+        check(app.output() == line + "\n", f"expected one line about the locale, got: {app.output()!r}")
+        app.connect(pty.path)
+        app.enter_text("abc")
+        expect_bytes(pty, b"abc", "the Send under a missing locale")
+        normal = Comsend(x, program, workdir, name="normal", lang="zh_TW.BIG5")
+        check(normal.output() == "", f"a start under an existing locale said: {normal.output()!r}")
+    finally:
+        pty.close()
+
+
 class LinuxPlatform:
     """The Qt build on the virtual X server, for the cases in shared.py."""
 
@@ -281,6 +303,7 @@ CASES = {
     "close_signals": close_signals,
     "second_signal": second_signal,
     "no_display": no_display,
+    "missing_locale": missing_locale,
     **{name: _shared(case) for name, case in shared.CASES.items()},
 }
 
