@@ -177,6 +177,21 @@ def released(pty, why):
     check(not exclusive_open_refused(pty.path), f"pyserial cannot take the port {why}")
 
 
+def close_during_message(x, program, workdir):
+    """A close request while a message box is up ends comsend at once, as
+    Linux desktops expect: status 0, the port free for everyone."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect_only(pty.path)
+        app.wait_box("Connect")
+        code = app.close()
+        check(code == 0, f"comsend ended with {code} after its window was closed during a message box")
+        released(pty, "after a close during a message box")
+    finally:
+        pty.close()
+
+
 def close_signals(x, program, workdir):
     """SIGTERM, SIGHUP and SIGINT each end a connected comsend the way its
     window's close does: status 0, the port free for everyone."""
@@ -300,6 +315,7 @@ CASES = {
     "close_while_connected": close_while_connected,
     "stdin_closed": stdin_closed,
     "text_kept": text_kept,
+    "close_during_message": close_during_message,
     "close_signals": close_signals,
     "second_signal": second_signal,
     "no_display": no_display,

@@ -85,6 +85,7 @@ void ShowBox(BoxKind Kind, const AnsiString &Text)
                     QApplication::applicationName(), FromAnsiString(Text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::NonModal); // a message box is born modal
     const BoxModality modality(&box);
     QEventLoop loop;
     QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
