@@ -47,16 +47,9 @@ bool ToolkitStarted()
     return Application != nullptr && Application->Native().started;
 }
 
-TApplication::TApplication(std::string ProgramName)
-    : TComponent(nullptr), programName_(std::move(ProgramName)),
-      native_(std::make_unique<NativeApplication>())
-{}
-
-TApplication::~TApplication()
+NativePart<NativeApplication> MakeNativeApplication()
 {
-    // The forms own windows; they go before the application does.
-    mainForm_ = nullptr;
-    DestroyComponents();
+    return MakeNativePart<NativeApplication>();
 }
 
 void TApplication::Initialize()
@@ -70,11 +63,8 @@ void TApplication::Initialize()
     native_->started = true;
 }
 
-void TApplication::Run()
+void RunWindowLoop()
 {
-    if (mainForm_ == nullptr || terminated_)
-        return;
-    mainForm_->Show();
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchOne(message);
@@ -87,9 +77,8 @@ void TApplication::ProcessMessages()
         ::PostQuitMessage(quitCode);
 }
 
-void TApplication::Terminate()
+void EndWindowLoops()
 {
-    terminated_ = true;
     ::PostQuitMessage(0);
 }
 
