@@ -213,7 +213,8 @@ TEST_F(KernelFaults, AWriteThatIgnoresItsTimeoutHoldsTheWindowOneStep)
     const FakeSerial::Record seen = port.Seen();
     EXPECT_EQ(seen.left, text);
     EXPECT_EQ(seen.taken, text);
-    EXPECT_LE(*std::max_element(seen.offered.begin(), seen.offered.end()), kStepOfLine);
+    EXPECT_TRUE(
+        std::all_of(seen.offered.begin(), seen.offered.end(), [](DWORD n) { return n <= kStepOfLine; }));
     EXPECT_EQ(ui_->Text(*form_->Edit1), "");
     ASSERT_FALSE(watch.texts.empty());
     EXPECT_EQ(watch.texts[0].rfind("Sending: ", 0), 0U);
