@@ -180,7 +180,7 @@ private:
 
     ::DCB dcb_{};
     std::set<HANDLE> handles_;
-    int opens_ = 0;
+    std::uintptr_t opens_ = 0;
     std::string queue_;
     bool held_ = false;
     bool stopped_ = false;
