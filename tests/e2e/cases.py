@@ -11,6 +11,7 @@ import os
 import signal
 import subprocess
 import sys
+import time
 
 sys.dont_write_bytecode = True  # the driver lives in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -176,6 +177,21 @@ def released(pty, why):
     check(not exclusive_open_refused(pty.path), f"pyserial cannot take the port {why}")
 
 
+def close_during_message(x, program, workdir):
+    """A close request while a message box is up ends comsend at once, as
+    Linux desktops expect: status 0, the port free for everyone."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect_only(pty.path)
+        app.wait_box("Connect")
+        code = app.close()
+        check(code == 0, f"comsend ended with {code} after its window was closed during a message box")
+        released(pty, "after a close during a message box")
+    finally:
+        pty.close()
+
+
 def close_signals(x, program, workdir):
     """SIGTERM, SIGHUP and SIGINT each end a connected comsend the way its
     window's close does: status 0, the port free for everyone."""
@@ -193,25 +209,42 @@ def close_signals(x, program, workdir):
 
 
 def second_signal(x, program, workdir):
-    """A second close signal while the first is still being handled ends the
-    program at once, and still lets the port go."""
-    pty = Pty()
-    try:
-        app = Comsend(x, program, workdir)
-        app.connect(pty.path)
-        # Stopped, it cannot act on the first before the second arrives.
-        os.kill(app.pid, signal.SIGSTOP)
-        wait_for(lambda: open(f"/proc/{app.pid}/stat").read().rsplit(")", 1)[1].split()[0] == "T",
-                 WINDOW_TIMEOUT, "comsend to stop")
-        os.kill(app.pid, signal.SIGHUP)
-        os.kill(app.pid, signal.SIGTERM)
-        os.kill(app.pid, signal.SIGCONT)
-        code = app.process.wait(timeout=WINDOW_TIMEOUT)
-        check(code in (128 + signal.SIGHUP, 128 + signal.SIGTERM),
-              f"comsend ended with {code} on a second close signal")
-        released(pty, "after a second close signal")
-    finally:
-        pty.close()
+    """A second close signal ends the program at once, with status 128 + n
+    and the port given back, whatever moment of its end it comes in: while
+    the window loop handles the first, while the window and the toolkit go,
+    or while the process exits (a connected comsend takes a few ms to end
+    after the first, so the sweep from 0 to 50 ms after it is finest there).
+    Stopped first, comsend takes both signals before it can act on either."""
+    delays = [None, *(step / 2 for step in range(21)), 20, 35, 50]
+    quick = 0
+    for delay_ms in delays:
+        pty = Pty()
+        try:
+            app = Comsend(x, program, workdir, name=f"second_signal_{delay_ms}")
+            app.connect(pty.path)
+            if delay_ms is None:
+                os.kill(app.pid, signal.SIGSTOP)
+                wait_for(lambda: open(f"/proc/{app.pid}/stat").read().rsplit(")", 1)[1].split()[0] == "T",
+                         WINDOW_TIMEOUT, "comsend to stop")
+            os.kill(app.pid, signal.SIGHUP)
+            if delay_ms:
+                time.sleep(delay_ms / 1000)
+            try:
+                os.kill(app.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass  # it had ended already
+            if delay_ms is None:
+                os.kill(app.pid, signal.SIGCONT)
+            code = app.process.wait(timeout=WINDOW_TIMEOUT)
+            # Whichever of the two the program handles second ends it; 0 where
+            # it had ended before the second came; never killed by one.
+            allowed = {128 + signal.SIGHUP, 128 + signal.SIGTERM} | ({0} if delay_ms is not None else set())
+            check(code in allowed, f"comsend ended with {code} on a second close signal {delay_ms} ms after the first")
+            quick += code != 0
+            released(pty, f"after a second close signal {delay_ms} ms after the first")
+        finally:
+            pty.close()
+    print(f"second_signal: {quick} of {len(delays)} runs ended by the second signal, the rest had ended before it")
 
 
 def no_display(x, program, workdir):
@@ -225,6 +258,28 @@ def no_display(x, program, workdir):
     check(result.returncode == 1, f"comsend ended with {result.returncode} without a display")
     check(len(lines) == 1 and "no display" in lines[0],
           f"expected one line about the missing display, got: {result.stderr!r}")
+
+
+def missing_locale(x, program, workdir):
+    """Under a locale the machine lacks, comsend says so in one line and goes
+    on in the C locale's encoding (Qt 6.4 leaves that in place); under one
+    it has, it says nothing."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir, lang="xx_XX.NOPE")
+        # The line comes before the window does; typing later brings Qt's
+        # own complaint about the C locale's compose table.
+        line = ('comsend: the locale "xx_XX.NOPE" does not exist on this machine, so text is sent in '
+                'ANSI_X3.4-1968; to generate it, add the line "xx_XX.NOPE NOPE" to /etc/locale.gen '
+                'and run locale-gen as root')
+        check(app.output() == line + "\n", f"expected one line about the locale, got: {app.output()!r}")
+        app.connect(pty.path)
+        app.enter_text("abc")
+        expect_bytes(pty, b"abc", "the Send under a missing locale")
+        normal = Comsend(x, program, workdir, name="normal", lang="zh_TW.BIG5")
+        check(normal.output() == "", f"a start under an existing locale said: {normal.output()!r}")
+    finally:
+        pty.close()
 
 
 class LinuxPlatform:
@@ -260,9 +315,11 @@ CASES = {
     "close_while_connected": close_while_connected,
     "stdin_closed": stdin_closed,
     "text_kept": text_kept,
+    "close_during_message": close_during_message,
     "close_signals": close_signals,
     "second_signal": second_signal,
     "no_display": no_display,
+    "missing_locale": missing_locale,
     **{name: _shared(case) for name, case in shared.CASES.items()},
 }
 

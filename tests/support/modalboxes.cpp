@@ -12,8 +12,12 @@ ModalBoxes::ModalBoxes(Inspect whileUp) : whileUp_(std::move(whileUp))
 
 void ModalBoxes::Poll()
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (box == nullptr || box == handled_ || !box->isVisible())
+    QMessageBox *box = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *shown = qobject_cast<QMessageBox *>(widget); shown != nullptr && shown->isVisible())
+            box = shown;
+    }
+    if (box == nullptr || box == handled_)
         return;
     handled_ = box;
     texts_ << box->text();

@@ -12,7 +12,7 @@ int running = 0;
 
 void DispatchClick(const TNotifyEvent &Handler, TObject *Sender)
 {
-    if (!Handler)
+    if (!Handler || HandlerRunning())
         return;
     ++running;
     try {
@@ -34,11 +34,6 @@ bool CloseRequested(TForm &Form)
     if (mainForm)
         Application->Terminate();
     return !(mainForm && HandlerRunning());
-}
-
-void TBitBtn::Click()
-{
-    DispatchClick(onClick_, this);
 }
 
 } // namespace comsend

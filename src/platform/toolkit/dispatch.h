@@ -2,6 +2,13 @@
 // an exception that escapes one shown to the user and the loop going on.
 // Both backends call clicks through here, and ask it what a close request
 // does.
+//
+// A press that arrives while a handler runs (it may be waiting in a message
+// box, a progress box or a long open) is dropped, however it was delivered:
+// a click, a key, or a screen reader's press through the accessibility
+// interface, which no box's input filter sees. So is a press of a disabled
+// button. Dropped, not queued, as a click on a window behind a modal box is:
+// the user acts again on what the box's outcome shows.
 #pragma once
 
 #include "platform/controls.h"
@@ -9,6 +16,7 @@
 
 namespace comsend {
 
+// Runs the handler unless one is running already.
 void DispatchClick(const TNotifyEvent &Handler, TObject *Sender);
 
 bool HandlerRunning();

@@ -7,6 +7,7 @@
 #include "ansistring.h"
 #include "component.h"
 #include "formdescription.h"
+#include "nativepart.h"
 
 #include <functional>
 #include <memory>
@@ -36,7 +37,7 @@ public:
 
 private:
     const TControlDescription &description_;
-    std::unique_ptr<NativeControl> native_;
+    NativePart<NativeControl> native_;
 };
 
 class TLabel : public TControl {
@@ -68,8 +69,9 @@ public:
     static constexpr TControlClass Class = TControlClass::BitBtn;
     TBitBtn(TForm *Owner, const char *Name);
 
-    // Runs the click handler the way the window loop does: an exception that
-    // escapes it is shown, and the loop goes on.
+    // Runs the click handler the way the window loop does: not while the
+    // button is disabled or another handler runs; an exception that escapes
+    // it is shown, and the loop goes on.
     void Click();
 
 private:

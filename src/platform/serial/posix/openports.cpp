@@ -1,5 +1,7 @@
 #include "openports.h"
 
+#include "posix/quickexit.h"
+
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -9,55 +11,42 @@ namespace comsend {
 
 namespace {
 
-// Slots are atomics so that the release at a quick exit, which may run in a
-// signal handler, reads whole values.
-constexpr int kFree = -1;
-using Slots = std::array<std::atomic<int>, 64>;
+// A slot holds a descriptor plus one, 0 when free: zero-initialised,
+// trivially destroyed storage stays valid until the process ends, and the
+// release, which may run in a signal handler, reads only whole values.
+constinit std::array<std::atomic<int>, 64> slots{};
 
-void ReleaseExclusiveModes(Slots &slots)
+void ReleaseExclusiveModes() noexcept
 {
     for (const auto &slot : slots) {
-        const int fd = slot.load();
-        if (fd != kFree)
-            ::ioctl(fd, TIOCNXCL);
+        if (const int held = slot.load(); held != 0)
+            ::ioctl(held - 1, TIOCNXCL);
     }
 }
 
-void ReleaseAtQuickExit();
-
-// Its destructor runs at a normal exit; a quick exit runs the handler instead.
-struct Registry {
-    Slots slots;
-
-    Registry()
-    {
-        for (auto &slot : slots)
-            slot.store(kFree);
-        std::at_quick_exit(ReleaseAtQuickExit);
-    }
-    Registry(const Registry &) = delete;
-    Registry &operator=(const Registry &) = delete;
-    ~Registry() { ReleaseExclusiveModes(slots); }
-};
-
-Registry &TheRegistry()
+void ReleaseAtExit()
 {
-    static Registry registry;
-    return registry;
+    ReleaseExclusiveModes();
 }
 
-void ReleaseAtQuickExit()
+// Once, by the first port held: at a normal exit and at a quick one.
+void ReleaseAtEveryExit()
 {
-    ReleaseExclusiveModes(TheRegistry().slots);
+    static const bool registered = [] {
+        OnQuickExit(ReleaseExclusiveModes);
+        return std::atexit(ReleaseAtExit) == 0;
+    }();
+    static_cast<void>(registered);
 }
 
 } // namespace
 
 bool OpenPorts::Add(int fd)
 {
-    for (auto &slot : TheRegistry().slots) {
-        int expected = kFree;
-        if (slot.compare_exchange_strong(expected, fd))
+    ReleaseAtEveryExit();
+    for (auto &slot : slots) {
+        int expected = 0;
+        if (slot.compare_exchange_strong(expected, fd + 1))
             return true;
     }
     return false;
@@ -65,16 +54,16 @@ bool OpenPorts::Add(int fd)
 
 void OpenPorts::Remove(int fd)
 {
-    for (auto &slot : TheRegistry().slots) {
-        int expected = fd;
-        slot.compare_exchange_strong(expected, kFree);
+    for (auto &slot : slots) {
+        int expected = fd + 1;
+        slot.compare_exchange_strong(expected, 0);
     }
 }
 
 bool OpenPorts::Contains(int fd)
 {
-    for (const auto &slot : TheRegistry().slots) {
-        if (slot.load() == fd)
+    for (const auto &slot : slots) {
+        if (slot.load() == fd + 1)
             return true;
     }
     return false;

@@ -90,13 +90,21 @@ bool HeldExclusivelyByAnother(int fd)
     return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }
 
+// The port is among the ports held before its exclusive mode is set, so
+// that an exit at any moment after clears it again.
 DWORD TakeExclusiveUse(int fd)
 {
     if (HeldExclusivelyByAnother(fd))
         return EBUSY;
     if (RetryOnInterrupt([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0)
         return errno == EWOULDBLOCK ? EBUSY : ErrnoValue();
-    return ::ioctl(fd, TIOCEXCL) == 0 ? 0 : ErrnoValue();
+    if (!OpenPorts::Add(fd))
+        return EMFILE;
+    if (::ioctl(fd, TIOCEXCL) == 0)
+        return 0;
+    const DWORD error = ErrnoValue();
+    OpenPorts::Remove(fd);
+    return error;
 }
 
 DWORD OpenTerminal(const std::string &path, UniqueFd &port)
@@ -191,10 +199,8 @@ HANDLE OpenSerialPort(LPCSTR lpFileName)
     const auto path = ResolvePortName(lpFileName);
     UniqueFd fd;
     const DWORD error = path ? OpenTerminal(*path, fd) : ENOENT;
-    if (error != 0 || !OpenPorts::Add(fd.Get())) {
-        if (fd.Valid())
-            ::ioctl(fd.Get(), TIOCNXCL);
-        Fail(error != 0 ? error : EMFILE);
+    if (error != 0) {
+        Fail(error);
         return INVALID_HANDLE_VALUE;
     }
     return HandleOf(fd.Release());

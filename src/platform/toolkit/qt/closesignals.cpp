@@ -1,11 +1,12 @@
 #include "closesignals.h"
 
+#include "posix/quickexit.h"
+
 #include "platform/application.h"
 
 #include <array>
 #include <atomic>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,59 +20,55 @@ constexpr std::array<int, 3> kCloseSignals{SIGTERM, SIGHUP, SIGINT};
 // and two may take one each at the same moment: only an atomic test and set
 // makes sure that exactly one of them is the first.
 std::atomic_flag requested = ATOMIC_FLAG_INIT;
-volatile std::sig_atomic_t pipeEnd = -1;
+// The pipe lives as long as the process: a descriptor number given back
+// could be reused for a port, and a late signal would write into it.
+std::array<int, 2> pipeEnds{-1, -1};
 
 void OnCloseSignal(int signal)
 {
     if (requested.test_and_set())
-        std::quick_exit(128 + signal);
+        QuickExit(128 + signal);
     const int saved = errno;
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(pipeEnd, &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(pipeEnds[1], &byte, 1);
     errno = saved;
 }
 
-void Handle(int signal, void (*handler)(int))
+// Once per process; the handlers stay until it ends, so that a second
+// signal ends it at once, and with the ports given back, at whatever moment
+// of its end it comes: while the window loop runs, while a handler waits in
+// a box or for an open, while the forms and the toolkit go, and while the
+// process exits.
+bool InstallHandlers()
 {
+    if (::pipe2(pipeEnds.data(), O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
     struct sigaction action {};
-    action.sa_handler = handler;
+    action.sa_handler = OnCloseSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(signal, &action, nullptr);
+    for (const int signal : kCloseSignals)
+        ::sigaction(signal, &action, nullptr);
+    return true;
 }
 
 } // namespace
 
 CloseSignals::CloseSignals()
 {
-    std::array<int, 2> ends{};
-    if (::pipe2(ends.data(), O_CLOEXEC | O_NONBLOCK) != 0)
+    static const bool installed = InstallHandlers();
+    if (!installed)
         return;
-    readEnd_ = ends[0];
-    writeEnd_ = ends[1];
-    pipeEnd = writeEnd_;
-    notifier_ = std::make_unique<QSocketNotifier>(readEnd_, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { Received(); });
-    for (const int signal : kCloseSignals)
-        Handle(signal, OnCloseSignal);
+    notifier_ = std::make_unique<QSocketNotifier>(pipeEnds[0], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [] { Received(); });
 }
 
-CloseSignals::~CloseSignals()
-{
-    if (readEnd_ < 0)
-        return;
-    for (const int signal : kCloseSignals)
-        Handle(signal, SIG_DFL);
-    pipeEnd = -1;
-    notifier_.reset();
-    ::close(readEnd_);
-    ::close(writeEnd_);
-}
+CloseSignals::~CloseSignals() = default;
 
 void CloseSignals::Received()
 {
     char bytes[16];
-    while (::read(readEnd_, bytes, sizeof bytes) > 0) {
+    while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
     if (Application != nullptr)
         Application->Terminate();

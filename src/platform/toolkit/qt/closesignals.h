@@ -1,7 +1,7 @@
 // SIGTERM, SIGHUP and SIGINT are close requests: the window closes the way
 // the user's close does, once the handler that may be running has finished.
-// A second one while the program is closing ends it at once, with
-// std::quick_exit, which still gives the open ports back.
+// A second one ends the program at once, at whatever moment it comes, with
+// the ports given back (posix/quickexit.h).
 //
 // The signal handler only writes a byte to a pipe; the window loop reads it
 // and asks the application to terminate.
@@ -21,10 +21,8 @@ public:
     ~CloseSignals();
 
 private:
-    void Received();
+    static void Received();
 
-    int readEnd_ = -1;
-    int writeEnd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

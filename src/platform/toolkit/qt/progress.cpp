@@ -1,7 +1,7 @@
-// The progress box on Qt. It is not modal in Qt's sense: Qt drops a close
-// request for a window that a modal one blocks, and the user's close of the
-// main window must still cancel the operation and end the program. The box
-// blocks the other windows' input itself instead, and stays above its form.
+// The progress box on Qt: a dialog above its form, modal in comsend's way
+// (boxmodality.h), so that the user's close of the main window still
+// cancels the work and ends the program.
+#include "boxmodality.h"
 #include "native.h"
 #include "textcodec.h"
 
@@ -18,28 +18,6 @@
 namespace comsend {
 
 namespace {
-
-bool IsUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::InputMethod:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-        return true;
-    default:
-        return false;
-    }
-}
 
 class QtProgressBox : public QDialog, public ProgressBox {
 public:
@@ -62,28 +40,17 @@ public:
         }
         connect(this, &QDialog::rejected, this, [this] { cancelled_ = true; });
         Refresh();
-        qApp->installEventFilter(this);
         show();
         activateWindow();
         if (cancel != nullptr)
             cancel->setFocus();
     }
-    ~QtProgressBox() override { qApp->removeEventFilter(this); }
-
     void Update() override
     {
         Refresh();
         QApplication::processEvents();
     }
     bool CancelRequested() const override { return cancelled_; }
-
-protected:
-    // The rest of the program takes no input while the box is up.
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        return widget != nullptr && IsUserInput(event->type()) && widget->window() != this;
-    }
 
 private:
     void Refresh()
@@ -95,6 +62,7 @@ private:
     }
 
     const TProgressWork &work_;
+    const BoxModality modality_{this};
     QLabel *text_ = new QLabel(this);
     QProgressBar *bar_ = nullptr;
     bool cancelled_ = false;

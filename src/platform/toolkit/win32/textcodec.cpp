@@ -1,5 +1,7 @@
 #include "textcodec.h"
 
+#include "toolkit/backend.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -106,14 +108,13 @@ std::wstring WindowText(HWND window)
 // The first prefix of one to four bytes that the code page reads as one
 // valid character: a DBCS lead byte needs its trail byte, UTF-8 its
 // continuation bytes, and GB18030 at most four.
-std::size_t AnsiString::CharLengthAt(std::size_t Index) const
+std::size_t NarrowCharacterLength(std::string_view Narrow)
 {
-    if (Index >= narrow_.size())
+    if (Narrow.empty())
         return 0;
-    const std::size_t left = narrow_.size() - Index;
-    for (std::size_t length = 1; length <= std::min<std::size_t>(left, 4); ++length) {
-        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow_.data() + Index,
-                                  static_cast<int>(length), nullptr, 0)
+    for (std::size_t length = 1; length <= std::min<std::size_t>(Narrow.size(), 4); ++length) {
+        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, Narrow.data(), static_cast<int>(length),
+                                  nullptr, 0)
             > 0)
             return length;
     }
