@@ -30,9 +30,7 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage)
         return std::nullopt;
     // UTF-8 has a form for every character: only a lone surrogate fails,
     // and the flag that reports it is the only one that code page takes.
-    // The ANSI code page is UTF-8 itself where Windows is set to use UTF-8
-    // for programs that are not Unicode.
-    const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && ::GetACP() == CP_UTF8);
+    const bool utf8 = codePage == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL *usedDefaultOut = utf8 ? nullptr : &usedDefault;
@@ -82,7 +80,7 @@ std::string Utf8FromWide(std::wstring_view wide)
 
 AnsiString ToAnsiString(std::wstring_view text)
 {
-    if (auto narrow = EncodeText(text, CP_ACP))
+    if (auto narrow = EncodeText(text, ::GetACP()))
         return AnsiString(std::move(*narrow));
     return AnsiString::Unrepresentable(Utf8FromWide(text));
 }
@@ -91,7 +89,7 @@ std::wstring FromAnsiString(const AnsiString &text)
 {
     if (!text.IsRepresentable())
         return WideFromUtf8(text.UnrepresentableText());
-    return DecodeText(text.c_str(), CP_ACP);
+    return DecodeText(text.c_str(), ::GetACP());
 }
 
 std::wstring WindowText(HWND window)
