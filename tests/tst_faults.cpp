@@ -78,7 +78,9 @@ void FaultTest::connectFails_data()
     QTest::newRow("held by another opener")
         << Name::Held << QStringLiteral("Another program is using the port.");
     QTest::newRow("port with surrounding spaces") << Name::Padded << none;
-    QTest::newRow("not valid in the locale's encoding") << Name::Surrogate << none;
+    QTest::newRow("not valid in the locale's encoding")
+        << Name::Surrogate
+        << QStringLiteral("The port name has a character that the system's encoding cannot carry.");
 }
 
 void FaultTest::connectFails()

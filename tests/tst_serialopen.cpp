@@ -209,12 +209,20 @@ void SerialOpen::ownTerminalRefused()
     const DWORD pathError = GetLastError();
     const HANDLE byDescriptor = OpenPort("/proc/self/fd/0");
     const DWORD descriptorError = GetLastError();
+    // A device on a standard stream that is no terminal is simply no port.
+    const int null = ::open("/dev/null", O_RDONLY);
+    ::dup2(null, 0);
+    ::close(null);
+    const HANDLE nullPort = OpenPort("/dev/null");
+    const DWORD nullError = GetLastError();
     ::dup2(saved, 0);
     ::close(saved);
     QCOMPARE(byPath, INVALID_HANDLE_VALUE);
     QCOMPARE(pathError, ERROR_OWN_TERMINAL);
     QCOMPARE(byDescriptor, INVALID_HANDLE_VALUE);
     QCOMPARE(descriptorError, ERROR_OWN_TERMINAL);
+    QCOMPARE(nullPort, INVALID_HANDLE_VALUE);
+    QCOMPARE(nullError, DWORD{ENOTTY});
     const HANDLE port = OpenPort(pty.SlavePath()); // once it is no longer ours, it opens
     QVERIFY(port != INVALID_HANDLE_VALUE);
     CloseHandle(port);

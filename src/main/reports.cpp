@@ -8,6 +8,12 @@ namespace comsend {
 
 namespace {
 
+// What the form refuses itself, before any port call: a name or a text that
+// the system's narrow encoding cannot carry (ERROR_NO_UNICODE_TRANSLATION).
+constexpr const char *kUnwritableName =
+    "The port name has a character that the system's encoding cannot carry.";
+constexpr const char *kUnwritableText = "The text has a character that the system's encoding cannot carry.";
+
 std::string Bytes(DWORD count)
 {
     return WithThousandsSeparators(count);
@@ -17,7 +23,9 @@ std::string Bytes(DWORD count)
 
 AnsiString ConnectFailure(DWORD Error)
 {
-    return AnsiString("Connect Fail!\n" + SysErrorMessage(Error, PortStage::Opening));
+    const std::string reason =
+        Error == ERROR_NO_UNICODE_TRANSLATION ? kUnwritableName : SysErrorMessage(Error, PortStage::Opening);
+    return AnsiString("Connect Fail!\n" + reason);
 }
 
 PartialSend::PartialSend(const AnsiString &Text, SentBytes Sent, DWORD Error)
@@ -54,9 +62,9 @@ std::string PartialSend::CountLine() const
 
 AnsiString PartialSend::Message() const
 {
-    std::string message = error_ == ERROR_SEND_CANCELLED
-                              ? "Send cancelled."
-                              : "Send Fail!\n" + SysErrorMessage(error_, PortStage::Held);
+    const std::string reason =
+        error_ == ERROR_NO_UNICODE_TRANSLATION ? kUnwritableText : SysErrorMessage(error_, PortStage::Held);
+    std::string message = error_ == ERROR_SEND_CANCELLED ? "Send cancelled." : "Send Fail!\n" + reason;
     message += "\n" + CountLine();
     if (!cutCharacter_.empty()) {
         message += "\nThe character \"" + cutCharacter_ + "\" was cut off after "

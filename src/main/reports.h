@@ -7,7 +7,8 @@
 
 namespace comsend {
 
-// "Connect Fail!" and, on a second line, why the open failed.
+// "Connect Fail!" and, on a second line, why the open failed; for
+// ERROR_NO_UNICODE_TRANSLATION, that the port name cannot be written.
 AnsiString ConnectFailure(DWORD Error);
 
 // How much of a text is known to have left the port, and how much may have.

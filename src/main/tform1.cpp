@@ -18,19 +18,22 @@ TForm1::TForm1(TComponent *Owner)
 {}
 
 // Connect: open the named port and keep whatever the open returned; the
-// buttons change only after the user has seen the outcome.
+// buttons change only after the user has seen the outcome. A name that the
+// system's encoding cannot carry names no port, and is not handed to the
+// open.
 void TForm1::BitBtn1Click(TObject * /*Sender*/)
 {
     const AnsiString name = ComboBox1->GetText();
-    PortHandle =
-        CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    PortHandle = name.IsRepresentable() ? CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr)
+                                        : INVALID_HANDLE_VALUE;
     if (PortHandle != INVALID_HANDLE_VALUE) {
         ShowMessage("Connect Success!");
         BitBtn1->SetEnabled(false);
         BitBtn2->SetEnabled(true);
         BitBtn3->SetEnabled(true);
     } else {
-        ShowMessage(ConnectFailure(GetLastError()));
+        ShowMessage(ConnectFailure(name.IsRepresentable() ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION));
         BitBtn1->SetEnabled(true);
         BitBtn2->SetEnabled(false);
         BitBtn3->SetEnabled(false);

@@ -186,6 +186,63 @@ TEST_F(FormTest, TheTextBoxAsksForChineseInput)
     EXPECT_TRUE(ui_->AsksForChineseInput(*form_->Edit1));
 }
 
+// Each handler runs to its end before another press is handled, however the
+// press comes: a click, a key, or a screen reader's press, which no box's
+// input filter sees. And a key held down since before a box appeared (the
+// Enter that started a Send) never acts in it: only a deliberate press does.
+TEST_F(FormTest, WhileABoxIsUpOnlyADeliberatePressInItActs)
+{
+    TestPort port(FarEnd::Stopped);
+    ui_->Type(*form_->ComboBox1, port.Name());
+    // In each box: every press that must not act; then, a fifth of a second
+    // later, when any of them would have acted, the box is still up and a
+    // deliberate press answers it.
+    std::vector<std::string> stayed;
+    int ticks = 0;
+    bool cancelled = false;
+    const auto script = [&](const std::string &box) {
+        const bool busy = box.rfind("Sending: ", 0) == 0;
+        if (cancelled && busy)
+            return false;
+        if (ticks++ == 0) {
+            for (const TBitBtn *button : {form_->BitBtn1, form_->BitBtn2, form_->BitBtn3})
+                ui_->AccessiblePress(*button);
+            ui_->Press(Key::Enter, Stroke::Repeated);
+            ui_->Press(Key::Escape, Stroke::Repeated);
+        }
+        if (ticks < 20)
+            return false;
+        stayed.push_back(box);
+        ticks = 0;
+        if (busy) {
+            ui_->Press(Key::Escape);
+            cancelled = true;
+        }
+        return true;
+    };
+    EXPECT_EQ(ScriptBoxes([&] { ui_->Click(*form_->BitBtn1); }, script),
+              std::vector<std::string>{"Connect Success!"});
+    EXPECT_EQ(ui_->States(), kConnected);
+
+    // Longer than the far end holds, so that the Send waits in its box.
+    constexpr std::size_t kLength = 30000;
+    form_->Edit1->SetText(AnsiString(std::string(kLength, 'x')));
+    ui_->Focus(*form_->Edit1);
+    const std::vector<std::string> sent = ScriptBoxes([&] { ui_->Press(Key::Enter); }, script);
+    ASSERT_EQ(stayed.size(), 3U);
+    EXPECT_EQ(stayed[0], "Connect Success!");
+    EXPECT_EQ(stayed[1].rfind("Sending: ", 0), 0U) << stayed[1];
+    ASSERT_EQ(sent.size(), 1U);
+    EXPECT_EQ(stayed[2], sent[0]);
+    const std::string ending = " of 30,000 bytes were sent.";
+    ASSERT_EQ(sent[0].rfind("Send cancelled.\n", 0), 0U) << sent[0];
+    ASSERT_TRUE(sent[0].ends_with(ending)) << sent[0];
+    std::string count = sent[0].substr(16, sent[0].size() - 16 - ending.size());
+    std::erase(count, ',');
+    EXPECT_EQ(ui_->Text(*form_->Edit1).size() + std::stoul(count), kLength);
+    EXPECT_EQ(ui_->States(), kConnected);
+}
+
 TEST_F(FormTest, EscapeDoesNothing)
 {
     const AnsweredBoxes boxes = AnswerBoxes([&] {

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Makes the Debian package from this build tree with CPack, unpacks it and
 # checks that it holds what a desktop needs, that the launcher, metainfo,
-# icons and binary name each other correctly, and that the library
-# dependencies came from dpkg-shlibdeps. Exit 77 (skipped) where the Debian
-# package tools are missing.
+# icons and binary name each other correctly, that the library dependencies
+# came from dpkg-shlibdeps, that the changelog is for this version, that
+# man finds the manual page, and that lintian finds no error or warning.
+# Exit 77 (skipped) where the Debian package tools are missing.
 #   check-deb.sh CPACK CPACK_CONFIG BUILD_TYPE WORK_DIR VERSION
 set -u
 cpack=$1 config=$2 build_type=$3 work=$4 version=$5
@@ -94,9 +95,18 @@ in_bin() {
 
 if [ -f "$desktop" ]; then
     icon=$(sed -n 's/^Icon=//p' "$desktop")
-    exec_name=$(sed -n 's/^Exec=//p' "$desktop" | cut -d' ' -f1)
+    # The Exec of one group of the launcher: the entry's own or an action's.
+    group_exec() {
+        sed -n "/^\[$1\]\$/,/^\[/s/^Exec=//p" "$desktop"
+    }
+    exec_name=$(group_exec 'Desktop Entry' | cut -d' ' -f1)
     [ "$icon" = "$app_id" ] || fail "the launcher's Icon is '$icon', not $app_id"
     in_bin "$exec_name" || fail "the launcher runs '$exec_name', which is not in /usr/bin"
+    big5=$(group_exec 'Desktop Action big5')
+    case $big5 in
+        "env LC_ALL=zh_TW.BIG5 "*) in_bin "${big5##* }" || fail "the Big5 launcher runs '${big5##* }', which is not in /usr/bin" ;;
+        *) fail "the launcher's Big5 action runs '$big5', not comsend under LC_ALL=zh_TW.BIG5" ;;
+    esac
 fi
 for size in 16 32 48; do
     png=$share/icons/hicolor/${size}x$size/apps/$app_id.png
@@ -131,5 +141,31 @@ else
     echo "not checked: appstreamcli is not installed"
 fi
 
-[ "$status" -eq 0 ] && echo "PASS: the package holds the program, its launcher, icons and metainfo"
+changelog=$share/doc/comsend/changelog.gz
+if [ ! -f "$changelog" ]; then
+    fail "no changelog ${changelog#"$root"}"
+else
+    zcat "$changelog" >"$work/changelog"
+    logged=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+    [ "$logged" = "$version" ] || fail "the changelog's latest entry is for '$logged', not $version"
+fi
+
+# What "man comsend" finds once the package is installed.
+if command -v man >/dev/null 2>&1; then
+    page=$(man --manpath="$share/man" -w comsend 2>&1)
+    [ "$page" = "$share/man/man1/comsend.1.gz" ] || fail "man does not find comsend(1) in the package: $page"
+else
+    echo "not checked: man is not installed"
+fi
+
+# Debian's own judgement of the package, manual page included (lintian
+# renders it with man and reports what groff warns about). Its information
+# tags are advice and do not count.
+if command -v lintian >/dev/null 2>&1; then
+    lintian --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
+else
+    echo "not checked: lintian is not installed"
+fi
+
+[ "$status" -eq 0 ] && echo "PASS: the package holds the program, its launcher, icons, metainfo, manual page and changelog"
 exit "$status"

@@ -21,6 +21,9 @@ struct Rect {
 std::ostream &operator<<(std::ostream &out, const Rect &r);
 
 enum class Key { Tab, Enter, Escape };
+// A key pressed, or one that only repeats because it has been held down
+// since before.
+enum class Stroke { Pressed, Repeated };
 
 class FormProbe {
 public:
@@ -51,9 +54,18 @@ public:
     void Focus(const comsend::TControl &control);
     // Replaces the box's text by typing it.
     void Type(const comsend::TControl &box, const std::string &text);
-    // A key pressed on the focused control.
-    void Press(Key key);
+    // A key pressed on the focused control, in whichever window has the
+    // keyboard (a box's, while one is up). A repeated key is left to the loop
+    // that runs, as the keyboard's own would be.
+    void Press(Key key, Stroke stroke = Stroke::Pressed);
     void Click(const comsend::TBitBtn &button);
+    // A press through the accessibility interface, as a screen reader makes
+    // it: AT-SPI's doAction on Linux, the BM_CLICK of UI Automation's Invoke
+    // on Windows. Neither goes through a box's input filters.
+    void AccessiblePress(const comsend::TBitBtn &button);
+    // The text of the box that is up (a message box, or a progress box's
+    // line), or "" where none is.
+    std::string BoxUp() const;
 
 private:
     bool HasFocus(const comsend::TControl &control) const;
@@ -73,10 +85,21 @@ struct AnsweredBoxes {
 };
 AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::function<void()> &whileUp = {});
 
+// Runs `action` and, every 10 ms or so while one of the program's boxes is
+// up (a message box or a progress box), calls `inBox` with its text, from
+// the box's own loop. A message box is answered with its one button once
+// `inBox` returns true for it; a progress box goes with its work. Returns the
+// texts of the message boxes answered.
+std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
+                                     const std::function<bool(const std::string &box)> &inBox);
+
 // A port a Connect opens, and a name that names no port, on this platform.
+// The far end of a port that reads takes whatever a test sends; one that
+// has stopped takes nothing once its buffer is full.
+enum class FarEnd { Reads, Stopped };
 class TestPort {
 public:
-    TestPort();
+    explicit TestPort(FarEnd farEnd = FarEnd::Reads);
     TestPort(const TestPort &) = delete;
     TestPort &operator=(const TestPort &) = delete;
     ~TestPort();

@@ -4,10 +4,11 @@ a directory of the build tree (see wine.py), with COM ports mapped to pseudo-ter
 
     run.py setup SESSION                 start the session (Xvfb, wineserver)
     run.py teardown SESSION               end it
-    run.py [--lang L] [--ports COM5,COM6] test SESSION EXE [ARGS...]
+    run.py [--lang L] [--ports COM5,COM6] [--stalled COM7] test SESSION EXE [ARGS...]
 
 A test program finds its ports in COMSEND_TEST_PORTS; whatever they send is
-read and dropped. The exit status is the program's, or 77 (skipped) for a
+read and dropped. The port in COMSEND_STALLED_PORT has a far end that never
+reads. The exit status is the program's, or 77 (skipped) for a
 32-bit program on a machine that cannot execute 32-bit x86 code."""
 
 import argparse
@@ -32,6 +33,7 @@ def main():
     parser.add_argument("session")
     parser.add_argument("--lang", default="C.UTF-8")
     parser.add_argument("--ports", default="")
+    parser.add_argument("--stalled", default="")
     parser.add_argument("program", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     session = wine.Session(args.session)
@@ -47,8 +49,10 @@ def main():
         return SKIPPED
     names = [name for name in args.ports.split(",") if name]
     ports = wine.Ports(session, names)
+    stalled = wine.Ports(session, [args.stalled] if args.stalled else [])
     stop = ports.drain_in_background()
     os.environ["COMSEND_TEST_PORTS"] = ",".join(names)
+    os.environ["COMSEND_STALLED_PORT"] = args.stalled
     with tempfile.NamedTemporaryFile(suffix=".log") as log:
         try:
             process = session.start(args.program[0], args.program[1:], lang=args.lang, log=log.name)
@@ -60,6 +64,7 @@ def main():
         finally:
             stop.set()
             ports.close()
+            stalled.close()
             with open(log.name, "rb") as out:
                 sys.stdout.write(out.read().decode(errors="replace").replace("\r\n", "\n"))
     return code

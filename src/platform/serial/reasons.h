@@ -1,9 +1,20 @@
-// The plain words each serial layer gives for why a port operation failed
-// (errortext_posix.cpp, errortext_win32.cpp), kept in one place so that a
-// reason reads the same on every system.
+// Why a port operation failed, in plain words: the sentences both serial
+// layers give, so that a reason reads the same on every system, and the
+// lookup they share (reasons.cpp). Each layer has its own table of the error
+// values its calls fail with (posix/errortext_posix.cpp,
+// win32/errortext_win32.cpp): one value may mean another thing while the
+// port is being opened than once it is held, and anything not in the table
+// is said in the system's own words.
 #pragma once
 
-namespace comsend::reason {
+#include "platform/kernel.h"
+
+#include <span>
+#include <string>
+
+namespace comsend {
+
+namespace reason {
 
 inline constexpr const char *kNoSuchPort = "There is no such port.";
 inline constexpr const char *kNotSerialPort = "This is not a serial port.";
@@ -14,7 +25,19 @@ inline constexpr const char *kNoAnswer =
 inline constexpr const char *kSettingsRefused = "The port does not take the line settings.";
 inline constexpr const char *kStalled = "The device stopped taking bytes.";
 inline constexpr const char *kCancelled = "The send was cancelled.";
-inline constexpr const char *kUnrepresentable =
-    "The text has a character that the system's encoding cannot carry.";
 
-} // namespace comsend::reason
+} // namespace reason
+
+struct ReasonRow {
+    DWORD error;
+    const char *opening; // while the port is being opened
+    const char *held;    // once it is held
+};
+
+// The layer's table.
+std::span<const ReasonRow> Reasons();
+
+// The system's own words for an error value, without a final stop.
+std::string SystemText(DWORD error);
+
+} // namespace comsend

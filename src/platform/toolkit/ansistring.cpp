@@ -1,5 +1,8 @@
 #include "platform/ansistring.h"
 
+#include "backend.h"
+
+#include <string_view>
 #include <utility>
 
 namespace comsend {
@@ -9,6 +12,11 @@ AnsiString AnsiString::Unrepresentable(std::string utf8)
     AnsiString text;
     text.unrepresentable_ = std::move(utf8);
     return text;
+}
+
+std::size_t AnsiString::CharLengthAt(std::size_t Index) const
+{
+    return Index < narrow_.size() ? NarrowCharacterLength(std::string_view(narrow_).substr(Index)) : 0;
 }
 
 } // namespace comsend

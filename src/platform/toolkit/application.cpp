@@ -1,12 +1,13 @@
 // The parts of the application object that every backend shares: the global
-// object, the runtime that makes it, the message boxes' rule, the handlers'
-// safety net and the lookup of what a form description names.
+// object, the runtime that makes it, the window loop's start and end, the
+// message boxes' rule and the handlers' safety net.
 #include "backend.h"
 
 #include "platform/application.h"
 #include "platform/form.h"
 
 #include <string>
+#include <utility>
 
 namespace comsend {
 
@@ -44,24 +45,31 @@ void TApplication::HandleException(TObject * /*Sender*/)
     }
 }
 
-const TNotifyEvent &TForm::PublishedMethod(const char *Name) const
+TApplication::TApplication(std::string ProgramName)
+    : TComponent(nullptr), programName_(std::move(ProgramName)), native_(MakeNativeApplication())
+{}
+
+// The forms own the backend's windows, so they go before the toolkit does.
+TApplication::~TApplication()
 {
-    static const TNotifyEvent none;
-    if (Name == nullptr)
-        return none;
-    for (const auto &method : methods_) {
-        if (std::string_view(method.Name) == Name)
-            return method.Method;
-    }
-    throw Exception(AnsiString("The form has no handler " + std::string(Name)));
+    mainForm_ = nullptr;
+    DestroyComponents();
 }
 
-const TControlDescription &TForm::DescribedControl(const char *Name, TControlClass Class) const
+void TApplication::Run()
 {
-    const TControlDescription *control = description_.Find(Name);
-    if (control == nullptr || control->Class != Class)
-        throw Exception(AnsiString("The form description has no control " + std::string(Name)));
-    return *control;
+    if (mainForm_ == nullptr || terminated_)
+        return;
+    mainForm_->Show();
+    RunWindowLoop();
+}
+
+// Every running loop ends: the main one once the handler that may be
+// running returns, a box's at once.
+void TApplication::Terminate()
+{
+    terminated_ = true;
+    EndWindowLoops();
 }
 
 ProgramRuntime::ProgramRuntime(const char *ProgramName)

@@ -1,15 +1,43 @@
 // What each window backend supplies to the toolkit's shared code, beyond the
-// members of the toolkit's classes: a modal box with one button, and the
-// progress box. The shared code decides when they come up (application.cpp,
-// progress.cpp); a backend only shows them.
+// members of the toolkit's classes that only it can write (a form's window,
+// a control's text): the objects behind the toolkit's own, the window loop,
+// a modal box with one button, and the progress box. The shared code decides
+// when each comes up (application.cpp, controls.cpp, progress.cpp); a
+// backend only makes it.
 #pragma once
 
 #include "platform/ansistring.h"
+#include "platform/controls.h"
+#include "platform/form.h"
 #include "platform/progress.h"
 
+#include <cstddef>
 #include <memory>
+#include <string_view>
 
 namespace comsend {
+
+struct NativeApplication;
+
+NativePart<NativeApplication> MakeNativeApplication();
+
+// The control the form built for the description.
+NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescription &Control);
+
+// Makes the button's click call TBitBtn::Click, and an OK button the form's
+// default button.
+void BindButton(TForm &Form, TBitBtn &Button);
+
+// How many bytes the character at the start of the text takes in the
+// system's narrow encoding (the locale's on POSIX, the ANSI code page on
+// Windows): at least 1, a byte that starts no valid character counting as
+// one; 0 for an empty text.
+std::size_t NarrowCharacterLength(std::string_view Narrow);
+
+// Runs the window loop until EndWindowLoops, which ends every loop that
+// runs, a box's included.
+void RunWindowLoop();
+void EndWindowLoops();
 
 enum class BoxKind { Message, Error };
 

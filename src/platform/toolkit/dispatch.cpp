@@ -36,10 +36,4 @@ bool CloseRequested(TForm &Form)
     return !(mainForm && HandlerRunning());
 }
 
-void TBitBtn::Click()
-{
-    if (GetEnabled())
-        DispatchClick(onClick_, this);
-}
-
 } // namespace comsend

@@ -8,13 +8,18 @@
 #include "support/qt/typing.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QInputMethodQueryEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +43,27 @@ QLineEdit *LineEditOf(const TControl &box)
 Rect RectOf(const QRect &r)
 {
     return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// The box that is up: a message box, or a dialog of the program's own (a
+// progress box), with the text it shows.
+QWidget *Box(QString *text = nullptr)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto *message = qobject_cast<QMessageBox *>(widget)) {
+            if (text != nullptr)
+                *text = message->text();
+            return message;
+        }
+        if (qobject_cast<QDialog *>(widget) != nullptr) {
+            if (text != nullptr)
+                *text = widget->findChild<QLabel *>()->text();
+            return widget;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -135,15 +161,36 @@ void FormProbe::Type(const TControl &box, const std::string &text)
     TypeInto(line != nullptr ? line : Widget(box), QString::fromStdString(text));
 }
 
-void FormProbe::Press(Key key)
+void FormProbe::Press(Key key, Stroke stroke)
 {
     const Qt::Key code = key == Key::Tab ? Qt::Key_Tab : key == Key::Enter ? Qt::Key_Return : Qt::Key_Escape;
-    QTest::keyClick(WindowOf(form_)->focusWidget(), code);
+    QWidget *target =
+        QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : WindowOf(form_)->focusWidget();
+    if (stroke == Stroke::Pressed) {
+        QTest::keyClick(target, code);
+        return;
+    }
+    QKeyEvent repeated(QEvent::KeyPress, code, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(target, &repeated);
 }
 
 void FormProbe::Click(const TBitBtn &button)
 {
     ClickButton(button);
+}
+
+void FormProbe::AccessiblePress(const TBitBtn &button)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(Widget(button));
+    ASSERT_TRUE(accessible != nullptr && accessible->actionInterface() != nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTest::qWait(200); // the click comes after the button's pressed look
+}
+
+std::string FormProbe::BoxUp() const
+{
+    QString text;
+    return Box(&text) != nullptr ? text.toStdString() : std::string();
 }
 
 void ClickButton(const TBitBtn &button)
@@ -165,11 +212,32 @@ AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::functi
     return answered;
 }
 
+std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
+                                     const std::function<bool(const std::string &box)> &inBox)
+{
+    std::vector<std::string> answered;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        QString text;
+        auto *message = qobject_cast<QMessageBox *>(Box(&text));
+        const bool up = message != nullptr || Box() != nullptr;
+        if (up && inBox(text.toStdString()) && message != nullptr) {
+            answered.push_back(text.toStdString());
+            message->buttons().front()->click();
+        }
+    });
+    ticks.start(10);
+    action();
+    return answered;
+}
+
 struct TestPort::Impl {
     PtyPair pty;
 };
 
-TestPort::TestPort() : impl_(std::make_unique<Impl>()) {}
+// Nobody reads the pseudo-terminal, which holds more than the short texts
+// tests send to a port whose far end reads.
+TestPort::TestPort(FarEnd /*far*/) : impl_(std::make_unique<Impl>()) {}
 
 TestPort::~TestPort() = default;
 

@@ -4,6 +4,7 @@
 // dialog class, from a timer that fires inside their own modal loop.
 #include "support/formprobe.h"
 
+#include "messageloop.h"
 #include "native.h"
 #include "textcodec.h"
 
@@ -33,12 +34,52 @@ void Pump()
     Application->ProcessMessages();
 }
 
-void PostKey(HWND target, WPARAM key)
+// A key pressed and let go, or one more WM_KEYDOWN of a key held down
+// (bit 30: it was down before).
+void PostKey(HWND target, WPARAM key, Stroke stroke)
 {
     const UINT scan = ::MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+    if (stroke == Stroke::Repeated) {
+        ::PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16) | (LPARAM{1} << 30));
+        return;
+    }
     ::PostMessageW(target, WM_KEYDOWN, key, 1 | (scan << 16));
     ::PostMessageW(target, WM_KEYUP, key, 1 | (scan << 16) | (3U << 30));
     Pump();
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+// The thread's visible message box or progress box.
+BOOL CALLBACK FindAnyBox(HWND window, LPARAM found)
+{
+    const std::wstring name = ClassOf(window);
+    if ((name == L"#32770" || name == kProgressBoxClass) && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND *>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND AnyBox()
+{
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindAnyBox, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+// A message box's text is the static control 0xFFFF; a progress box's, its
+// first static control.
+std::wstring BoxText(HWND box)
+{
+    if (ClassOf(box) == L"#32770")
+        return WindowText(::GetDlgItem(box, 0xFFFF));
+    return WindowText(::FindWindowExW(box, nullptr, L"STATIC", nullptr));
 }
 
 } // namespace
@@ -155,15 +196,26 @@ void FormProbe::Type(const TControl &box, const std::string &text)
     Pump();
 }
 
-void FormProbe::Press(Key key)
+void FormProbe::Press(Key key, Stroke stroke)
 {
     const WPARAM code = key == Key::Tab ? VK_TAB : key == Key::Enter ? VK_RETURN : VK_ESCAPE;
-    PostKey(::GetFocus(), code);
+    PostKey(::GetFocus(), code, stroke);
 }
 
 void FormProbe::Click(const TBitBtn &button)
 {
     ClickButton(button);
+}
+
+void FormProbe::AccessiblePress(const TBitBtn &button)
+{
+    ClickButton(button);
+}
+
+std::string FormProbe::BoxUp() const
+{
+    const HWND box = AnyBox();
+    return box != nullptr ? Plain(BoxText(box)) : std::string();
 }
 
 void ClickButton(const TBitBtn &button)
@@ -233,13 +285,56 @@ AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::functi
     return state.answered;
 }
 
-// The ports the test runner mapped to pseudo-terminals, handed out in turn.
+namespace {
+
+struct Scripting {
+    std::function<bool(const std::string &)> inBox;
+    std::vector<std::string> answered;
+    std::set<HWND> handled; // answered, and going
+};
+
+Scripting *scripting = nullptr;
+
+void CALLBACK Tick(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, DWORD /*time*/)
+{
+    const HWND box = AnyBox();
+    if (box == nullptr || scripting->handled.count(box) != 0)
+        return;
+    const std::string text = Plain(BoxText(box));
+    if (scripting->inBox(text) && ClassOf(box) == L"#32770") {
+        scripting->handled.insert(box);
+        scripting->answered.push_back(text);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
+                                     const std::function<bool(const std::string &box)> &inBox)
+{
+    Scripting state{inBox, {}, {}};
+    scripting = &state;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, Tick);
+    action();
+    ::KillTimer(nullptr, timer);
+    scripting = nullptr;
+    return state.answered;
+}
+
+// The ports the test runner mapped to pseudo-terminals: those whose far end
+// reads handed out in turn, and the one whose far end never reads.
 struct TestPort::Impl {
     std::string name;
 };
 
-TestPort::TestPort() : impl_(std::make_unique<Impl>())
+TestPort::TestPort(FarEnd farEnd) : impl_(std::make_unique<Impl>())
 {
+    if (farEnd == FarEnd::Stopped) {
+        const char *stalled = std::getenv("COMSEND_STALLED_PORT");
+        impl_->name = stalled != nullptr ? stalled : "";
+        return;
+    }
     static std::size_t next = 0;
     std::vector<std::string> names;
     const char *ports = std::getenv("COMSEND_TEST_PORTS");

@@ -5,6 +5,7 @@
 #include "ansistring.h"
 #include "component.h"
 #include "exception.h"
+#include "nativepart.h"
 
 #include <memory>
 #include <string>
@@ -63,7 +64,7 @@ private:
     std::string programName_;
     TForm *mainForm_ = nullptr;
     bool terminated_ = false;
-    std::unique_ptr<NativeApplication> native_;
+    NativePart<NativeApplication> native_;
 };
 
 extern TApplication *Application;

@@ -7,6 +7,7 @@
 #include "ansistring.h"
 #include "component.h"
 #include "formdescription.h"
+#include "nativepart.h"
 
 #include <functional>
 #include <memory>
@@ -36,7 +37,7 @@ public:
 
 private:
     const TControlDescription &description_;
-    std::unique_ptr<NativeControl> native_;
+    NativePart<NativeControl> native_;
 };
 
 class TLabel : public TControl {

@@ -6,6 +6,7 @@
 #include "component.h"
 #include "controls.h"
 #include "formdescription.h"
+#include "nativepart.h"
 
 #include <initializer_list>
 #include <memory>
@@ -48,7 +49,7 @@ protected:
 private:
     const TFormDescription &description_;
     std::vector<comsend::PublishedMethod> methods_;
-    std::unique_ptr<NativeForm> native_;
+    NativePart<NativeForm> native_;
 };
 
 } // namespace comsend

@@ -1,11 +1,8 @@
-// Why a port operation failed, in plain words, for the errno values the
-// serial layer keeps and its own values. After a USB adapter is unplugged
-// its terminal is hung up, and every call on it fails with EIO; a Bluetooth
-// port whose device does not answer fails its open with ETIMEDOUT or
-// EHOSTDOWN.
+// The errno values the POSIX serial layer keeps, and its own. After a USB
+// adapter is unplugged its terminal is hung up, and every call on it fails
+// with EIO (ENODEV or ENXIO from some drivers); a Bluetooth port whose
+// device does not answer fails its open with ETIMEDOUT or EHOSTDOWN.
 #include "serial/reasons.h"
-
-#include "platform/serial.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,55 +11,40 @@ namespace comsend {
 
 namespace {
 
-// The values whose meaning depends on whether the port was ours yet.
-const char *StageReason(DWORD error, PortStage stage)
-{
-    const bool opening = stage == PortStage::Opening;
-    switch (error) {
-    case ENXIO:
-    case ENODEV:
-        return opening ? reason::kNoSuchPort : reason::kGone;
-    case ETIMEDOUT:
-        return opening ? reason::kNoAnswer : reason::kStalled;
-    case EHOSTDOWN:
-        return opening ? reason::kNoAnswer : reason::kGone;
-    default:
-        return nullptr;
-    }
-}
+constexpr const char *kOwnTerminal = "This is the terminal comsend was started from.";
+constexpr const char *kNoPermission = "You may not use this port. Serial ports belong to the dialout group: "
+                                      "add yourself with \"sudo adduser $USER dialout\" and log in again.";
+
+using namespace reason;
+
+constexpr ReasonRow kReasons[] = {
+    {ENOENT, kNoSuchPort, kNoSuchPort},
+    {ENOTDIR, kNoSuchPort, kNoSuchPort},
+    {ENAMETOOLONG, kNoSuchPort, kNoSuchPort},
+    {ENXIO, kNoSuchPort, kGone},
+    {ENODEV, kNoSuchPort, kGone},
+    {ENOTTY, kNotSerialPort, kNotSerialPort},
+    {ERROR_OWN_TERMINAL, kOwnTerminal, kOwnTerminal},
+    {EBUSY, kInUse, kInUse},
+    {EACCES, kNoPermission, kNoPermission},
+    {EPERM, kNoPermission, kNoPermission},
+    {EIO, kGone, kGone},
+    {EHOSTDOWN, kNoAnswer, kGone},
+    {EINVAL, kSettingsRefused, kSettingsRefused},
+    {ETIMEDOUT, kNoAnswer, kStalled},
+    {ERROR_SEND_CANCELLED, kCancelled, kCancelled},
+};
 
 } // namespace
 
-std::string SysErrorMessage(DWORD Error, PortStage Stage)
+std::span<const ReasonRow> Reasons()
 {
-    if (const char *reason = StageReason(Error, Stage))
-        return reason;
-    switch (Error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return reason::kNoSuchPort;
-    case ENOTTY:
-        return reason::kNotSerialPort;
-    case ERROR_OWN_TERMINAL:
-        return "This is the terminal comsend was started from.";
-    case EBUSY:
-        return reason::kInUse;
-    case EACCES:
-    case EPERM:
-        return "You may not use this port. Serial ports belong to the dialout group: "
-               "add yourself with \"sudo adduser $USER dialout\" and log in again.";
-    case EIO:
-        return reason::kGone;
-    case EINVAL:
-        return reason::kSettingsRefused;
-    case ERROR_SEND_CANCELLED:
-        return reason::kCancelled;
-    case ERROR_NO_UNICODE_TRANSLATION:
-        return reason::kUnrepresentable;
-    default:
-        return std::string("The system said: ") + std::strerror(static_cast<int>(Error)) + ".";
-    }
+    return kReasons;
+}
+
+std::string SystemText(DWORD error)
+{
+    return std::strerror(static_cast<int>(error));
 }
 
 } // namespace comsend

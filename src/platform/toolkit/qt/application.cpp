@@ -85,6 +85,7 @@ void ShowBox(BoxKind Kind, const AnsiString &Text)
                     QApplication::applicationName(), FromAnsiString(Text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::NonModal); // a message box is born modal
     const BoxModality modality(&box);
     QEventLoop loop;
     QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
@@ -98,18 +99,9 @@ bool ToolkitStarted()
     return QApplication::instance() != nullptr;
 }
 
-TApplication::TApplication(std::string ProgramName)
-    : TComponent(nullptr), programName_(std::move(ProgramName)),
-      native_(std::make_unique<NativeApplication>())
-{}
-
-TApplication::~TApplication()
+NativePart<NativeApplication> MakeNativeApplication()
 {
-    // The forms own widgets, so they go while the toolkit is still there.
-    mainForm_ = nullptr;
-    DestroyComponents();
-    native_->closeSignals.reset();
-    native_->toolkit.reset();
+    return MakeNativePart<NativeApplication>();
 }
 
 void TApplication::Initialize()
@@ -133,11 +125,8 @@ void TApplication::Initialize()
     native_->closeSignals = std::make_unique<CloseSignals>();
 }
 
-void TApplication::Run()
+void RunWindowLoop()
 {
-    if (mainForm_ == nullptr || terminated_)
-        return;
-    mainForm_->Show();
     QApplication::exec();
 }
 
@@ -146,11 +135,9 @@ void TApplication::ProcessMessages()
     QApplication::processEvents();
 }
 
-void TApplication::Terminate()
+// Every loop of the thread ends, not only the innermost.
+void EndWindowLoops()
 {
-    terminated_ = true;
-    // Every running loop ends: the main one once the handler that may be
-    // running returns, a message box's at once.
     QApplication::exit(0);
 }
 

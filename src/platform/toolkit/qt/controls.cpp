@@ -2,6 +2,7 @@
 // caption; a button's click runs its handler as the window loop does.
 #include "native.h"
 #include "textcodec.h"
+#include "toolkit/backend.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -25,12 +26,10 @@ QWidget *WidgetFor(const TForm &form, const TControlDescription &description)
 
 } // namespace
 
-TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
-    : TComponent(Owner), description_(Owner->DescribedControl(Name, Class)),
-      native_(std::make_unique<NativeControl>(NativeControl{WidgetFor(*Owner, description_)}))
-{}
-
-TControl::~TControl() = default;
+NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescription &Control)
+{
+    return MakeNativePart<NativeControl>(WidgetFor(Form, Control));
+}
 
 AnsiString TControl::GetText() const
 {
@@ -85,13 +84,12 @@ void TControl::SetEnabled(bool Value)
     native_->widget->setEnabled(Value);
 }
 
-TBitBtn::TBitBtn(TForm *Owner, const char *Name)
-    : TControl(Owner, Name, Class), onClick_(Owner->PublishedMethod(Description().OnClick))
+void BindButton(TForm &Form, TBitBtn &Button)
 {
-    if (Description().Kind == TBitBtnKind::bkOK)
-        Owner->Native().defaultButton = this;
-    auto *button = As<QPushButton>(Native().widget);
-    QObject::connect(button, &QAbstractButton::clicked, button, [this] { Click(); });
+    if (Button.Description().Kind == TBitBtnKind::bkOK)
+        Form.Native().defaultButton = &Button;
+    auto *button = As<QPushButton>(Button.Native().widget);
+    QObject::connect(button, &QAbstractButton::clicked, button, [&Button] { Button.Click(); });
 }
 
 } // namespace comsend

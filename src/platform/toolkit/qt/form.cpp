@@ -131,7 +131,7 @@ void Connect(const TFormDescription &form, const std::vector<QWidget *> &control
 
 TForm::TForm(TComponent *Owner, const TFormDescription &Description,
              std::initializer_list<comsend::PublishedMethod> Methods)
-    : TComponent(Owner), description_(Description), methods_(Methods), native_(std::make_unique<NativeForm>())
+    : TComponent(Owner), description_(Description), methods_(Methods), native_(MakeNativePart<NativeForm>())
 {
     native_->window = std::make_unique<FormWindow>(this);
     QWidget *window = native_->window.get();

@@ -1,6 +1,7 @@
 // Conversion between the widgets' text and the narrow text of AnsiString,
-// in the codeset of the current locale. This is the only place where that
-// conversion happens.
+// in the codeset of the current locale: Qt's text as UTF-8, and UTF-8 in the
+// codeset as POSIX converts it (posix/narrowtext.h). This is the only place
+// where the widgets' text is converted.
 #pragma once
 
 #include "platform/ansistring.h"

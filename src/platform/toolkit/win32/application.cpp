@@ -18,11 +18,28 @@
 
 namespace comsend {
 
+namespace {
+
+// The message box's own loop offers each message to the thread's filter
+// hooks first: a key that repeats is dropped there, as in the boxes that
+// the backend's own loops run.
+LRESULT CALLBACK DropKeyRepeats(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_DIALOGBOX && IsKeyRepeat(*reinterpret_cast<const MSG *>(lParam)))
+        return TRUE;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
 void ShowBox(BoxKind Kind, const AnsiString &Text)
 {
     const std::wstring title = Application != nullptr ? FromAnsiString(Application->Title().c_str()) : L"";
+    HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, DropKeyRepeats, nullptr, ::GetCurrentThreadId());
     ::MessageBoxW(ModalOwner(), FromAnsiString(Text).c_str(), title.c_str(),
                   MB_OK | (Kind == BoxKind::Error ? MB_ICONERROR : 0U));
+    if (hook != nullptr)
+        ::UnhookWindowsHookEx(hook);
 }
 
 bool ToolkitStarted()
@@ -30,16 +47,9 @@ bool ToolkitStarted()
     return Application != nullptr && Application->Native().started;
 }
 
-TApplication::TApplication(std::string ProgramName)
-    : TComponent(nullptr), programName_(std::move(ProgramName)),
-      native_(std::make_unique<NativeApplication>())
-{}
-
-TApplication::~TApplication()
+NativePart<NativeApplication> MakeNativeApplication()
 {
-    // The forms own windows; they go before the application does.
-    mainForm_ = nullptr;
-    DestroyComponents();
+    return MakeNativePart<NativeApplication>();
 }
 
 void TApplication::Initialize()
@@ -53,11 +63,8 @@ void TApplication::Initialize()
     native_->started = true;
 }
 
-void TApplication::Run()
+void RunWindowLoop()
 {
-    if (mainForm_ == nullptr || terminated_)
-        return;
-    mainForm_->Show();
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchOne(message);
@@ -70,9 +77,8 @@ void TApplication::ProcessMessages()
         ::PostQuitMessage(quitCode);
 }
 
-void TApplication::Terminate()
+void EndWindowLoops()
 {
-    terminated_ = true;
     ::PostQuitMessage(0);
 }
 

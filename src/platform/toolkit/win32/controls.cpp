@@ -4,6 +4,7 @@
 #include "controlwindows.h"
 #include "native.h"
 #include "textcodec.h"
+#include "toolkit/backend.h"
 
 namespace comsend {
 
@@ -17,13 +18,10 @@ bool HasFocus(HWND window)
 
 } // namespace
 
-TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
-    : TComponent(Owner), description_(Owner->DescribedControl(Name, Class)),
-      native_(std::make_unique<NativeControl>(
-          NativeControl{Owner->Native().controls.at(Owner->Description().IndexOf(description_))}))
-{}
-
-TControl::~TControl() = default;
+NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescription &Control)
+{
+    return MakeNativePart<NativeControl>(Form.Native().controls.at(Form.Description().IndexOf(Control)));
+}
 
 AnsiString TControl::GetText() const
 {
@@ -53,13 +51,12 @@ void TControl::SetEnabled(bool Value)
     ::EnableWindow(window, Value ? TRUE : FALSE);
 }
 
-TBitBtn::TBitBtn(TForm *Owner, const char *Name)
-    : TControl(Owner, Name, Class), onClick_(Owner->PublishedMethod(Description().OnClick))
+void BindButton(TForm &Form, TBitBtn &Button)
 {
-    NativeForm &form = Owner->Native();
-    form.buttons.at(Owner->Description().IndexOf(Description())) = this;
-    if (Description().Kind == TBitBtnKind::bkOK)
-        form.defaultButton = this;
+    NativeForm &form = Form.Native();
+    form.buttons.at(Form.Description().IndexOf(Button.Description())) = &Button;
+    if (Button.Description().Kind == TBitBtnKind::bkOK)
+        form.defaultButton = &Button;
 }
 
 } // namespace comsend

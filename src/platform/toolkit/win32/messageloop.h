@@ -1,8 +1,8 @@
 // The one way every loop of the backend handles a message: the keyboard of
 // a window that contains controls (WS_EX_CONTROLPARENT: the forms and the
-// progress box) goes through the dialog manager, so that Tab, Enter and Esc
-// work there as in a dialog box; everything else is translated and sent to
-// its window.
+// boxes) goes through the dialog manager, so that Tab, Enter and Esc work
+// there as in a dialog box; a key that repeats in a box is dropped;
+// everything else is translated and sent to its window.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,15 @@ void DispatchOne(MSG &Message);
 // off the queue, and the caller posts it again once its own loop has ended,
 // so that every loop it is nested in ends too.
 bool PumpWaiting(int &QuitCode);
+
+// A key message that only repeats a key held down since before (bit 30 of
+// its lParam). It never acts in a box (a message box or a progress box), so
+// that the Enter that started a Send, still held when its progress box
+// appears, does not cancel it, nor dismiss the message that follows.
+bool IsKeyRepeat(const MSG &Message);
+
+// The window class of the progress box.
+inline constexpr wchar_t kProgressBoxClass[] = L"comsendProgressBox";
 
 // The window a modal box belongs to: the one the user is working in, else
 // the main form's.

@@ -19,8 +19,6 @@ namespace comsend {
 
 namespace {
 
-constexpr wchar_t kBoxClass[] = L"comsendProgressBox";
-
 // The box's layout in pixels at 96 dpi.
 constexpr int kMargin = 12;
 constexpr int kInnerWidth = 300;
@@ -44,14 +42,14 @@ LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 void RegisterBoxClass(HINSTANCE instance)
 {
     WNDCLASSEXW windowClass{};
-    if (::GetClassInfoExW(instance, kBoxClass, &windowClass))
+    if (::GetClassInfoExW(instance, kProgressBoxClass, &windowClass))
         return;
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = BoxProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kBoxClass;
+    windowClass.lpszClassName = kProgressBoxClass;
     ::RegisterClassExW(&windowClass);
 }
 
@@ -72,9 +70,9 @@ public:
         const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
         ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
         const std::wstring title = FromAnsiString(Application->Title().c_str());
-        box_.reset(::CreateWindowExW(exStyle, kBoxClass, title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                                     instance, nullptr));
+        box_.reset(::CreateWindowExW(exStyle, kProgressBoxClass, title.c_str(), style, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, owner,
+                                     nullptr, instance, nullptr));
         if (!box_)
             return;
         ::SetWindowLongPtrW(box_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&cancelled_));

@@ -1,5 +1,7 @@
 #include "textcodec.h"
 
+#include "toolkit/backend.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -28,9 +30,7 @@ std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage)
         return std::nullopt;
     // UTF-8 has a form for every character: only a lone surrogate fails,
     // and the flag that reports it is the only one that code page takes.
-    // The ANSI code page is UTF-8 itself where Windows is set to use UTF-8
-    // for programs that are not Unicode.
-    const bool utf8 = codePage == CP_UTF8 || (codePage == CP_ACP && ::GetACP() == CP_UTF8);
+    const bool utf8 = codePage == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL *usedDefaultOut = utf8 ? nullptr : &usedDefault;
@@ -80,7 +80,7 @@ std::string Utf8FromWide(std::wstring_view wide)
 
 AnsiString ToAnsiString(std::wstring_view text)
 {
-    if (auto narrow = EncodeText(text, CP_ACP))
+    if (auto narrow = EncodeText(text, ::GetACP()))
         return AnsiString(std::move(*narrow));
     return AnsiString::Unrepresentable(Utf8FromWide(text));
 }
@@ -89,7 +89,7 @@ std::wstring FromAnsiString(const AnsiString &text)
 {
     if (!text.IsRepresentable())
         return WideFromUtf8(text.UnrepresentableText());
-    return DecodeText(text.c_str(), CP_ACP);
+    return DecodeText(text.c_str(), ::GetACP());
 }
 
 std::wstring WindowText(HWND window)
@@ -106,14 +106,13 @@ std::wstring WindowText(HWND window)
 // The first prefix of one to four bytes that the code page reads as one
 // valid character: a DBCS lead byte needs its trail byte, UTF-8 its
 // continuation bytes, and GB18030 at most four.
-std::size_t AnsiString::CharLengthAt(std::size_t Index) const
+std::size_t NarrowCharacterLength(std::string_view Narrow)
 {
-    if (Index >= narrow_.size())
+    if (Narrow.empty())
         return 0;
-    const std::size_t left = narrow_.size() - Index;
-    for (std::size_t length = 1; length <= std::min<std::size_t>(left, 4); ++length) {
-        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, narrow_.data() + Index,
-                                  static_cast<int>(length), nullptr, 0)
+    for (std::size_t length = 1; length <= std::min<std::size_t>(Narrow.size(), 4); ++length) {
+        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, Narrow.data(), static_cast<int>(length),
+                                  nullptr, 0)
             > 0)
             return length;
     }

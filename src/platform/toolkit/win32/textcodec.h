@@ -1,6 +1,9 @@
 // Conversion between the windows' UTF-16 text and the narrow text of
-// AnsiString, in the system's ANSI code page (CP_ACP: 950 on a Traditional
-// Chinese system). This is the only place where that conversion happens.
+// AnsiString, in the system's ANSI code page (GetACP: 950 on a Traditional
+// Chinese system; 65001, UTF-8 itself, where Windows is set to use UTF-8 for
+// programs that are not Unicode). This is the only place where that
+// conversion happens, and it takes the code page as it is, never CP_ACP,
+// whose rules would be those of no code page in particular.
 // A character the code page has no form for is never replaced by '?' or a
 // look-alike: the text is kept as Unrepresentable instead.
 #pragma once
@@ -15,8 +18,9 @@
 
 namespace comsend {
 
-// The text in the code page, or nothing when a character has no exact form
-// there or the text holds a NUL or a lone surrogate.
+// The text in the code page (a number, as GetACP gives it), or nothing when
+// a character has no exact form there or the text holds a NUL or a lone
+// surrogate.
 std::optional<std::string> EncodeText(std::wstring_view text, UINT codePage);
 
 // The narrow text read in the code page; bytes that are not valid there

@@ -1,13 +1,13 @@
 // The serial-port operations as the form code uses them, by their kernel
-// names. The kernel's own calls and types come from the operating system's
-// serial layer (platform/kernel.h, one per OS); the open and the write are
-// the program's own, on top of them, so that a slow open or a long or
-// stalled write never freezes the window.
+// names. The kernel's own calls and types, and the reasons for a failure,
+// come from the operating system's serial layer (platform/kernel.h, one per
+// OS; platform/portreasons.h); the open and the write are the program's own,
+// on top of them (openwithprogress.h, sendwithprogress.h), so that a slow
+// open or a long or stalled write never freezes the window.
 #pragma once
 
 #include "platform/kernel.h"
-
-#include <string>
+#include "platform/portreasons.h"
 
 namespace comsend {
 
@@ -39,15 +39,5 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 // more than the count it gave only where the driver could not say what it
 // still held when the write ended (a device that stopped answering).
 DWORD GetLastWriteAtMost();
-
-// When a port operation failed: while the port was being opened, or once
-// it was held. The same error value can mean different things: on Windows
-// ERROR_ACCESS_DENIED is another program's port at an open and a removed
-// device afterwards.
-enum class PortStage { Opening, Held };
-
-// One sentence that says in plain words why a port operation failed, for an
-// error value that GetLastError gave.
-std::string SysErrorMessage(DWORD Error, PortStage Stage);
 
 } // namespace comsend

@@ -1,0 +1,19 @@
+# The serial layer on POSIX termios (included by src/platform/CMakeLists.txt).
+target_sources(comsend_serial PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/errortext_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/linesettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/linesettings.h
+    ${CMAKE_CURRENT_LIST_DIR}/openports.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/openports.h
+    ${CMAKE_CURRENT_LIST_DIR}/porthandle.h
+    ${CMAKE_CURRENT_LIST_DIR}/portio_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/portname.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/portname.h
+    ${CMAKE_CURRENT_LIST_DIR}/serial_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ttydevice.h
+    ${CMAKE_CURRENT_LIST_DIR}/ttydevice_linux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/uniquefd.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/uniquefd.h
+)
+target_link_libraries(comsend_serial PRIVATE comsend_posix)
+set(serial_os_dir ${CMAKE_CURRENT_LIST_DIR})

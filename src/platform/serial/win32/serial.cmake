@@ -1,0 +1,12 @@
+# The serial layer on the Windows kernel's calls (included by
+# src/platform/CMakeLists.txt).
+target_sources(comsend_serial PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/devicename.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/devicename.h
+    ${CMAKE_CURRENT_LIST_DIR}/errortext_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/kernelcalls.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/kernelcalls.h
+    ${CMAKE_CURRENT_LIST_DIR}/portio_win32.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/serial_win32.cpp
+)
+set(serial_os_dir ${CMAKE_CURRENT_LIST_DIR})
