@@ -13,6 +13,10 @@ namespace {
 constexpr DWORD kUnknownRateChunk = 4096;
 // How many steps of the line the driver's queue is kept at.
 constexpr DWORD kQueueSteps = 4;
+// More than an adapter chip buffers past its driver (FTDI chips 128 to 512
+// bytes, CP210x 576): bytes that leave the driver faster than the line
+// carries them, beyond this, wait somewhere that cannot say so.
+constexpr DWORD kChipBuffer = 1024;
 
 PortSend::Clock::duration CharacterTimeOf(HANDLE port)
 {
@@ -33,7 +37,7 @@ DWORD ChunkFor(PortSend::Clock::duration characterTime)
 
 PortSend::PortSend(HANDLE port, const char *bytes, DWORD count)
     : port_(port), bytes_(bytes), count_(count), characterTime_(CharacterTimeOf(port)),
-      chunk_(ChunkFor(characterTime_)), lastProgress_(Clock::now())
+      chunk_(ChunkFor(characterTime_)), start_(Clock::now()), lastProgress_(start_)
 {}
 
 bool PortSend::Step()
@@ -45,7 +49,6 @@ bool PortSend::Step()
         return false;
     }
     const auto start = Clock::now();
-    stepWritten_ = 0;
     refused_ = false;
     if (written_ < count_)
         WriteSome(start);
@@ -58,7 +61,7 @@ bool PortSend::Step()
         End(error);
         return false;
     }
-    Observe(queued, start);
+    Observe(queued);
     const auto now = Clock::now();
     if (written_ == count_ && queued_ == 0)
         End(0);
@@ -88,15 +91,16 @@ void PortSend::WriteSome(Clock::time_point start)
         return;
     }
     const auto chunkTime = std::chrono::duration_cast<std::chrono::milliseconds>(characterTime_ * chunk_);
-    while (written_ < count_ && stepWritten_ < room) {
-        const DWORD offered = std::min({chunk_, count_ - written_, room - stepWritten_});
+    DWORD handed = 0;
+    while (written_ < count_ && handed < room) {
+        const DWORD offered = std::min({chunk_, count_ - written_, room - handed});
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(kStepTime - (Clock::now() - start));
         const auto wait = std::max({left, 2 * chunkTime, std::chrono::milliseconds(1)});
         const portio::Written result = portio::Write(port_, bytes_ + written_, offered, wait);
         const DWORD taken = std::min(result.taken, offered);
         written_ += taken;
-        stepWritten_ += taken;
+        handed += taken;
         if (result.error != 0) {
             unsure_ = std::min(std::max(result.mayHaveTaken, taken), offered) - taken;
             End(result.error);
@@ -108,23 +112,29 @@ void PortSend::WriteSome(Clock::time_point start)
     }
 }
 
-void PortSend::Observe(DWORD queued, Clock::time_point start)
+void PortSend::Observe(DWORD queued)
 {
     queued_ = std::min(queued, written_);
-    // Bytes that vanish faster than the line carries them are held
-    // somewhere the driver does not count.
-    const auto elapsed = Clock::now() - start;
-    const bool fasterThanLine = characterTime_ * stepWritten_ > elapsed + kStepTime;
-    if (queued_ == 0 && (refused_ || fasterThanLine))
+    const DWORD sent = written_ - queued_;
+    if (queued_ == 0 && (refused_ || sent > Carried() + kChipBuffer))
         cannotTell_ = true;
     if (queued_ == 0 && refused_)
         unseenHold_ = std::min(unseenHold_, written_);
-    const DWORD sent = written_ - queued_;
     if (sent > sent_) {
         sent_ = sent;
         lastProgress_ = Clock::now();
     }
     sentAtMost_ = sent_;
+}
+
+// The most the line can have carried since the write began; no bound where
+// its speed is unknown.
+DWORD PortSend::Carried() const
+{
+    if (characterTime_ <= Clock::duration::zero())
+        return count_;
+    const auto characters = (Clock::now() - start_) / characterTime_;
+    return static_cast<DWORD>(std::min<decltype(characters)>(characters, count_));
 }
 
 bool PortSend::Stalled(Clock::time_point now) const

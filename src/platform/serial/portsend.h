@@ -18,9 +18,10 @@
 // ends a stuck one within seconds.
 //
 // A device that cannot say what it holds answers that it holds nothing while
-// refusing bytes, or while taking them faster than the line can carry them
-// (a pseudo-terminal, whose bytes wait in its reader's buffer; an adapter
-// whose driver counts only what it has not yet passed on). Such a device is
+// refusing bytes, or while taking more than the line can have carried and
+// an adapter chip holds besides (a pseudo-terminal, whose bytes wait in its
+// reader's buffer; a device whose driver counts only what it has not yet
+// passed on). Such a device is
 // taken to hold everything handed to it, but never more than it held when
 // it first refused bytes, nor kUnseenHoldLimit: a far end that reads slowly
 // keeps the write alive, and one that stopped fails it within the line time
@@ -69,7 +70,8 @@ public:
 private:
     void AwaitDrain() const;
     void WriteSome(Clock::time_point start);
-    void Observe(DWORD queued, Clock::time_point start);
+    void Observe(DWORD queued);
+    DWORD Carried() const;
     bool Stalled(Clock::time_point now) const;
     void End(DWORD error);
     void Account();
@@ -78,16 +80,16 @@ private:
     const char *bytes_;
     DWORD count_;
     Clock::duration characterTime_;
-    DWORD chunk_;       // what the line carries in one step
-    DWORD written_ = 0; // reported taken by the driver
-    DWORD unsure_ = 0;  // more that a failed write may have taken
-    DWORD queued_ = 0;  // what the driver said it held, last time
-    DWORD stepWritten_ = 0;
+    DWORD chunk_;             // what the line carries in one step
+    DWORD written_ = 0;       // reported taken by the driver
+    DWORD unsure_ = 0;        // more that a failed write may have taken
+    DWORD queued_ = 0;        // what the driver said it held, last time
     bool refused_ = false;    // the last write found no room
     bool cannotTell_ = false; // the device holds bytes it does not report
     DWORD unseenHold_ = kUnseenHoldLimit;
     DWORD sent_ = 0;
     DWORD sentAtMost_ = 0;
+    Clock::time_point start_;
     Clock::time_point lastProgress_;
     bool cancelled_ = false;
     bool ended_ = false;
