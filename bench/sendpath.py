@@ -12,7 +12,7 @@ pair must have received 61 62 63.
 Expected: the settings read (TCGETS), set (TCSETS; the C library's tcsetattr
 reads them on either side of it too) and read back (TCGETS), DTR and RTS
 cleared (TIOCMBIC, which a pseudo-terminal refuses with ENOTTY), a TCGETS for
-the write's deadline, and one write of all three bytes. strace -k names the
+the line's format (the write's step and deadline), and one write of all three bytes. strace -k names the
 function that made each call.
 """
 
