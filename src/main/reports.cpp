@@ -31,12 +31,11 @@ AnsiString ConnectFailure(DWORD Error)
 PartialSend::PartialSend(const AnsiString &Text, SentBytes Sent, DWORD Error)
     : text_(Text), sent_(Sent), error_(Error)
 {
-    const bool exact = sent_.AtMost == sent_.AtLeast;
     // Walk the characters up to the first byte not known to have left.
     while (resume_ < sent_.AtLeast) {
         const std::size_t length = Text.CharLengthAt(resume_);
         if (resume_ + length > sent_.AtLeast) {
-            if (!exact)
+            if (!sent_.Exact())
                 break; // the character may not have left at all: it is kept
             cutCharacter_.assign(Text.c_str() + resume_, length);
             cutBytesSent_ = sent_.AtLeast - resume_;
@@ -51,7 +50,7 @@ std::string PartialSend::CountLine() const
     if (!text_.IsRepresentable())
         return "No byte was sent.";
     const std::string total = Bytes(static_cast<DWORD>(text_.Length()));
-    if (sent_.AtMost == sent_.AtLeast)
+    if (sent_.Exact())
         return Bytes(sent_.AtLeast) + " of " + total
                + (sent_.AtLeast == 1 ? " bytes was sent." : " bytes were sent.");
     return "Between " + Bytes(sent_.AtLeast) + " and " + Bytes(sent_.AtMost) + " of " + total

@@ -15,6 +15,8 @@ AnsiString ConnectFailure(DWORD Error);
 struct SentBytes {
     DWORD AtLeast = 0;
     DWORD AtMost = 0;
+
+    bool Exact() const { return AtMost == AtLeast; }
 };
 
 // A Send that failed or was cancelled. The text box keeps everything from

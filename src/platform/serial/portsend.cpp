@@ -50,7 +50,7 @@ bool PortSend::Step()
     }
     const auto start = Clock::now();
     refused_ = false;
-    if (written_ < count_)
+    if (written_ < count_ && Room() > 0)
         WriteSome(start);
     else
         AwaitDrain();
@@ -70,8 +70,8 @@ bool PortSend::Step()
     return !ended_;
 }
 
-// Everything is with the driver: waits about as long as the line needs for
-// what it holds, a step at most.
+// Everything is with the driver, or as much as it is given at a time: waits
+// about as long as the line needs for what it holds, a step at most.
 void PortSend::AwaitDrain() const
 {
     const Clock::duration drain = characterTime_ * queued_;
@@ -80,16 +80,20 @@ void PortSend::AwaitDrain() const
                                                                 : Clock::duration(kStepTime));
 }
 
+// How much more the driver is given: its queue is kept kQueueSteps steps of
+// the line deep, but a device that cannot say what it holds gets what it
+// takes.
+DWORD PortSend::Room() const
+{
+    const DWORD depth = chunk_ * kQueueSteps;
+    return cannotTell_ ? count_ : depth - std::min(queued_, depth);
+}
+
 // Tops the driver's queue up, a step of the line at a time, for about a
 // step; a write that finds no room waits for it.
 void PortSend::WriteSome(Clock::time_point start)
 {
-    const DWORD depth = chunk_ * kQueueSteps;
-    const DWORD room = cannotTell_ ? count_ : depth - std::min(queued_, depth);
-    if (room == 0) {
-        std::this_thread::sleep_for(kStepTime);
-        return;
-    }
+    const DWORD room = Room();
     const auto chunkTime = std::chrono::duration_cast<std::chrono::milliseconds>(characterTime_ * chunk_);
     DWORD handed = 0;
     while (written_ < count_ && handed < room) {

@@ -69,6 +69,7 @@ public:
 
 private:
     void AwaitDrain() const;
+    DWORD Room() const;
     void WriteSome(Clock::time_point start);
     void Observe(DWORD queued);
     DWORD Carried() const;

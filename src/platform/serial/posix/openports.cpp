@@ -24,17 +24,12 @@ void ReleaseExclusiveModes() noexcept
     }
 }
 
-void ReleaseAtExit()
-{
-    ReleaseExclusiveModes();
-}
-
 // Once, by the first port held: at a normal exit and at a quick one.
 void ReleaseAtEveryExit()
 {
     static const bool registered = [] {
         OnQuickExit(ReleaseExclusiveModes);
-        return std::atexit(ReleaseAtExit) == 0;
+        return std::atexit(ReleaseExclusiveModes) == 0;
     }();
     static_cast<void>(registered);
 }

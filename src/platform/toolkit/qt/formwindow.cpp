@@ -20,11 +20,11 @@ void FormWindow::keyPressEvent(QKeyEvent *event)
     }
     event->accept();
     // Enter on a focused button clicks that button; elsewhere it clicks the
-    // default button, while it is enabled.
+    // default button, which, disabled, ignores it as it does every click.
     TBitBtn *defaultButton = form_->Native().defaultButton;
     if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()))
         button->click();
-    else if (defaultButton != nullptr && defaultButton->GetEnabled())
+    else if (defaultButton != nullptr)
         defaultButton->Click();
 }
 

@@ -29,8 +29,9 @@ LRESULT DefaultButtonId(const NativeForm &form)
     return 0; // the dialog manager then sends IDOK, which nothing answers
 }
 
-// A click of a bound button that takes input, in a window that does: a
-// click arriving while a modal box has the window disabled is dropped.
+// A click of a bound button, in a window that takes input: a click arriving
+// while a modal box has the window disabled is dropped (a disabled button
+// drops its own).
 void Command(const NativeForm &form, WPARAM wParam, LPARAM lParam)
 {
     const int index = LOWORD(wParam) - kFirstControlId;
@@ -39,7 +40,7 @@ void Command(const NativeForm &form, WPARAM wParam, LPARAM lParam)
     TBitBtn *button = form.buttons[static_cast<std::size_t>(index)];
     const auto source = reinterpret_cast<HWND>(lParam);
     if (button != nullptr && source == form.controls[static_cast<std::size_t>(index)]
-        && ::IsWindowEnabled(source) && ::IsWindowEnabled(form.window.get()))
+        && ::IsWindowEnabled(form.window.get()))
         button->Click();
 }
 
