@@ -10,13 +10,18 @@ ModalBoxes::ModalBoxes(Inspect whileUp) : whileUp_(std::move(whileUp))
     timer_.start(5);
 }
 
-void ModalBoxes::Poll()
+QMessageBox *ShownMessageBox()
 {
-    QMessageBox *box = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (auto *shown = qobject_cast<QMessageBox *>(widget); shown != nullptr && shown->isVisible())
-            box = shown;
+            return shown;
     }
+    return nullptr;
+}
+
+void ModalBoxes::Poll()
+{
+    QMessageBox *box = ShownMessageBox();
     if (box == nullptr || box == handled_)
         return;
     handled_ = box;

@@ -12,6 +12,9 @@
 
 class QMessageBox;
 
+// The message box that is up, or null.
+QMessageBox *ShownMessageBox();
+
 class ModalBoxes : public QObject {
 public:
     using Inspect = std::function<void(const QMessageBox &box)>;

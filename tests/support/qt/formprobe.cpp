@@ -49,15 +49,13 @@ Rect RectOf(const QRect &r)
 // progress box), with the text it shows.
 QWidget *Box(QString *text = nullptr)
 {
+    if (QMessageBox *message = ShownMessageBox()) {
+        if (text != nullptr)
+            *text = message->text();
+        return message;
+    }
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible())
-            continue;
-        if (auto *message = qobject_cast<QMessageBox *>(widget)) {
-            if (text != nullptr)
-                *text = message->text();
-            return message;
-        }
-        if (qobject_cast<QDialog *>(widget) != nullptr) {
+        if (widget->isVisible() && qobject_cast<QDialog *>(widget) != nullptr) {
             if (text != nullptr)
                 *text = widget->findChild<QLabel *>()->text();
             return widget;
@@ -219,9 +217,9 @@ std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
     QTimer ticks;
     QObject::connect(&ticks, &QTimer::timeout, [&] {
         QString text;
-        auto *message = qobject_cast<QMessageBox *>(Box(&text));
-        const bool up = message != nullptr || Box() != nullptr;
-        if (up && inBox(text.toStdString()) && message != nullptr) {
+        QWidget *box = Box(&text);
+        auto *message = qobject_cast<QMessageBox *>(box);
+        if (box != nullptr && inBox(text.toStdString()) && message != nullptr) {
             answered.push_back(text.toStdString());
             message->buttons().front()->click();
         }

@@ -55,29 +55,41 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-// The thread's visible message box or progress box.
-BOOL CALLBACK FindAnyBox(HWND window, LPARAM found)
+bool IsMessageBox(HWND window)
 {
-    const std::wstring name = ClassOf(window);
-    if ((name == L"#32770" || name == kProgressBoxClass) && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND *>(found) = window;
+    return ClassOf(window) == L"#32770";
+}
+
+struct BoxSearch {
+    const std::set<HWND> &passedOver;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM search)
+{
+    auto &box = *reinterpret_cast<BoxSearch *>(search);
+    if ((IsMessageBox(window) || ClassOf(window) == kProgressBoxClass) && ::IsWindowVisible(window)
+        && box.passedOver.count(window) == 0) {
+        box.found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND AnyBox()
+// The thread's visible message box or progress box, but for those passed
+// over (the message boxes already answered, and going).
+HWND AnyBox(const std::set<HWND> &passedOver = {})
 {
-    HWND box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindAnyBox, reinterpret_cast<LPARAM>(&box));
-    return box;
+    BoxSearch search{passedOver};
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 // A message box's text is the static control 0xFFFF; a progress box's, its
 // first static control.
 std::wstring BoxText(HWND box)
 {
-    if (ClassOf(box) == L"#32770")
+    if (IsMessageBox(box))
         return WindowText(::GetDlgItem(box, 0xFFFF));
     return WindowText(::FindWindowExW(box, nullptr, L"STATIC", nullptr));
 }
@@ -234,35 +246,20 @@ struct Answering {
 
 Answering *answering = nullptr;
 
-BOOL CALLBACK FindBox(HWND window, LPARAM found)
-{
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"#32770" && ::IsWindowVisible(window)
-        && answering->handled.count(window) == 0) {
-        *reinterpret_cast<HWND *>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK CountButton(HWND window, LPARAM count)
 {
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"Button")
+    if (ClassOf(window) == L"Button")
         ++*reinterpret_cast<int *>(count);
     return TRUE;
 }
 
 void CALLBACK AnswerBox(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, DWORD /*time*/)
 {
-    HWND box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    if (box == nullptr)
+    const HWND box = AnyBox(answering->handled);
+    if (box == nullptr || !IsMessageBox(box))
         return;
     answering->handled.insert(box);
-    answering->answered.texts.push_back(Plain(WindowText(::GetDlgItem(box, 0xFFFF))));
+    answering->answered.texts.push_back(Plain(BoxText(box)));
     if (answering->whileUp)
         answering->whileUp();
     int buttons = 0;
@@ -297,11 +294,11 @@ Scripting *scripting = nullptr;
 
 void CALLBACK Tick(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, DWORD /*time*/)
 {
-    const HWND box = AnyBox();
-    if (box == nullptr || scripting->handled.count(box) != 0)
+    const HWND box = AnyBox(scripting->handled);
+    if (box == nullptr)
         return;
     const std::string text = Plain(BoxText(box));
-    if (scripting->inBox(text) && ClassOf(box) == L"#32770") {
+    if (scripting->inBox(text) && IsMessageBox(box)) {
         scripting->handled.insert(box);
         scripting->answered.push_back(text);
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
