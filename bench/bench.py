@@ -1,7 +1,8 @@
-"""Runs comsend's three benchmarks on a private Xvfb and prints a Markdown report.
+"""Runs comsend's four benchmarks on a private Xvfb and prints a Markdown report.
 
 Called by bench/run, which builds the programs first. Each benchmark lives in
-its own module beside this one (startup.py, sendpath.py, idle.py); this file
+its own module beside this one (startup.py, sendpath.py, pacedsend.py,
+idle.py); this file
 owns the X server, the environment the programs get, and the description of
 the machine the figures come from.
 """
@@ -16,6 +17,7 @@ import tempfile
 from contextlib import contextmanager
 
 import idle
+import pacedsend
 from report import finish, first_line, machine_table
 import sendpath
 import startup
@@ -87,6 +89,7 @@ def main():
             programs["comsend"] = args.comsend
             report += startup.run(args.mapwatch, programs, args.runs, args.warmup, env)
             report += sendpath.run(args.comsend, env, work)
+            report += pacedsend.run(args.comsend, env, work)
             report += idle.run({"floor": args.floor, "comsend": args.comsend}, args.idle_seconds, env,
                                work)
     finally:

@@ -135,7 +135,7 @@ def table_row(name, label, r):
 
 
 def run(programs, duration, env, work):
-    out = ["## 3. Idle: the window waiting", ""]
+    out = ["## 4. Idle: the window waiting", ""]
     out.append(f"{duration:g} s untraced (context switches, CPU time; all threads), then {duration:g} s "
                "under `strace -f -tt -p PID` (system calls; all threads). Calls in the first 0.2 s "
                "of a trace are the threads' blocked calls restarting after strace's attach.")

@@ -27,13 +27,13 @@ struct DriverType {
     TtyVerdict verdict;
 };
 
-// The types the kernel prints; only "system" devices and pseudo-terminal
-// masters are not serial lines.
+// The types the kernel prints; only serial drivers and pseudo-terminal
+// slaves are serial lines.
 constexpr std::array<DriverType, 8> kTypes{{
     {"serial", TtyVerdict::Terminal},
     {"pty:slave", TtyVerdict::Terminal},
-    {"console", TtyVerdict::Terminal},
-    {"type:7", TtyVerdict::Terminal},
+    {"console", TtyVerdict::NotTerminal},
+    {"type:7", TtyVerdict::NotTerminal},
     {"system", TtyVerdict::NotTerminal},
     {"system:/dev/tty", TtyVerdict::NotTerminal},
     {"system:vtmaster", TtyVerdict::NotTerminal},

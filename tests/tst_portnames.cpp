@@ -80,7 +80,7 @@ void PortNames::classify_data()
     QTest::newRow("usb serial, past the range") << table << 188U << 512U << notTerminal;
     QTest::newRow("single serial port") << table << 4U << 64U << terminal;
     QTest::newRow("serial port not registered") << table << 4U << 65U << notTerminal;
-    QTest::newRow("virtual console") << table << 4U << 1U << terminal;
+    QTest::newRow("virtual console") << table << 4U << 1U << notTerminal;
     QTest::newRow("/dev/tty") << table << 5U << 0U << notTerminal;
     QTest::newRow("/dev/console") << table << 5U << 1U << notTerminal;
     QTest::newRow("/dev/ptmx") << table << 5U << 2U << notTerminal;

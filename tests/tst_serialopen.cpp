@@ -17,12 +17,14 @@ using namespace comsend;
 
 namespace {
 
-// Runs an open in a child process; true if it got the port.
+// Runs an open in a child process; true if it got the port. The child has
+// none of the parent's threads, so it opens on its own, as the port thread
+// would.
 bool OpensInAnotherProcess(const std::string &name)
 {
     const pid_t child = ::fork();
     if (child == 0)
-        ::_exit(OpenPort(name) != INVALID_HANDLE_VALUE ? 0 : 1);
+        ::_exit(OpenSerialPort(name.c_str()) != INVALID_HANDLE_VALUE ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -35,7 +37,7 @@ class SerialOpen : public QObject {
 
 private slots:
     void openCloseReopen();
-    void openLeavesSettingsAlone();
+    void openSilencesTheLineOnly();
     void secondOpenerRefused();
     void anotherProcessIsRefused();
     void heldByAnotherProgram_data();
@@ -44,6 +46,7 @@ private slots:
     void refusesNonTerminals();
     void neverZeroNorStandardStream();
     void ownTerminalRefused();
+    void folderOnTheWayRefused();
     void unsupportedArguments();
     void staleHandleRefused();
     void exitGivesThePortBack();
@@ -62,23 +65,30 @@ void SerialOpen::openCloseReopen()
     QCOMPARE(CloseHandle(second), TRUE);
 }
 
-void SerialOpen::openLeavesSettingsAlone()
+// The far end gets nothing back of what it says (a freshly opened terminal
+// echoes it, "AT\r" as "AT\r\n"), and the line keeps its speed and framing.
+void SerialOpen::openSilencesTheLineOnly()
 {
     PtyPair pty;
     termios foreign = pty.Settings();
     cfsetospeed(&foreign, B1200);
     cfsetispeed(&foreign, B1200);
     foreign.c_cflag |= CSTOPB | PARENB;
+    foreign.c_iflag |= IXON | IXOFF;
     pty.SetSlaveSettings(foreign);
     const termios before = pty.Settings();
     const HANDLE port = OpenPort(pty.SlavePath());
     QVERIFY(port != INVALID_HANDLE_VALUE);
     const termios after = pty.Settings();
     QCOMPARE(after.c_cflag, before.c_cflag);
-    QCOMPARE(after.c_iflag, before.c_iflag);
     QCOMPARE(after.c_oflag, before.c_oflag);
-    QCOMPARE(after.c_lflag, before.c_lflag);
     QCOMPARE(cfgetospeed(&after), cfgetospeed(&before));
+    QCOMPARE(after.c_iflag, before.c_iflag & ~static_cast<tcflag_t>(IXON | IXOFF));
+    QCOMPARE(after.c_lflag & ICANON, before.c_lflag & ICANON);
+    QCOMPARE(after.c_lflag & (ECHO | ECHONL), tcflag_t{0});
+    const char request[] = "AT+RESET\r";
+    QCOMPARE(::write(pty.Master(), request, sizeof request - 1), static_cast<ssize_t>(sizeof request - 1));
+    QVERIFY(pty.Drain().empty());
     CloseHandle(port);
 }
 
@@ -197,6 +207,29 @@ void SerialOpen::neverZeroNorStandardStream()
     CloseHandle(port);
 }
 
+// A folder that may not be searched keeps the port out of reach, which no
+// group membership would change. Root searches any folder: it looks as
+// nobody.
+void SerialOpen::folderOnTheWayRefused()
+{
+    PtyPair pty;
+    QTemporaryDir dir;
+    const std::string link = dir.path().toStdString() + "/port";
+    QCOMPARE(::symlink(pty.SlavePath().c_str(), link.c_str()), 0);
+    QCOMPARE(::chmod(dir.path().toLocal8Bit().constData(), 0600), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool looked = ::geteuid() != 0 || ::setresuid(65534, 65534, 65534) == 0;
+        ::_exit(looked && OpenPort(link) == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FOLDER_REFUSED
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::chmod(dir.path().toLocal8Bit().constData(), 0700);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 // The terminal on standard input is ours, whatever name reaches it.
 void SerialOpen::ownTerminalRefused()
 {
@@ -270,7 +303,7 @@ void SerialOpen::exitGivesThePortBack()
     PtyPair pty;
     const pid_t child = ::fork();
     if (child == 0)
-        ::exit(OpenPort(pty.SlavePath()) != INVALID_HANDLE_VALUE ? 0 : 1);
+        ::exit(OpenSerialPort(pty.SlavePath().c_str()) != INVALID_HANDLE_VALUE ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);

@@ -28,17 +28,16 @@ AnsiString ConnectFailure(DWORD Error)
     return AnsiString("Connect Fail!\n" + reason);
 }
 
-PartialSend::PartialSend(const AnsiString &Text, SentBytes Sent, DWORD Error)
-    : text_(Text), sent_(Sent), error_(Error)
+PartialSend::PartialSend(const AnsiString &Text, const SendAccount &Sent) : text_(Text), sent_(Sent)
 {
     // Walk the characters up to the first byte not known to have left.
-    while (resume_ < sent_.AtLeast) {
+    while (resume_ < sent_.atLeast) {
         const std::size_t length = Text.CharLengthAt(resume_);
-        if (resume_ + length > sent_.AtLeast) {
+        if (resume_ + length > sent_.atLeast) {
             if (!sent_.Exact())
                 break; // the character may not have left at all: it is kept
             cutCharacter_.assign(Text.c_str() + resume_, length);
-            cutBytesSent_ = sent_.AtLeast - resume_;
+            cutBytesSent_ = sent_.atLeast - resume_;
         }
         resume_ += length;
     }
@@ -51,19 +50,22 @@ std::string PartialSend::CountLine() const
         return "No byte was sent.";
     const std::string total = Bytes(static_cast<DWORD>(text_.Length()));
     if (sent_.Exact())
-        return Bytes(sent_.AtLeast) + " of " + total
-               + (sent_.AtLeast == 1 ? " bytes was sent." : " bytes were sent.");
-    return "Between " + Bytes(sent_.AtLeast) + " and " + Bytes(sent_.AtMost) + " of " + total
-           + " bytes were sent.\nThe text box keeps everything after the first "
-           + Bytes(static_cast<DWORD>(resume_)) + " bytes: sending it again may repeat up to "
-           + Bytes(sent_.AtMost - static_cast<DWORD>(resume_)) + " bytes.";
+        return Bytes(sent_.atLeast) + " of " + total
+               + (sent_.atLeast == 1 ? " bytes was sent." : " bytes were sent.");
+    const std::string kept = resume_ == 0 ? "The text box keeps the whole text"
+                                          : "The text box keeps everything after the first "
+                                                + Bytes(static_cast<DWORD>(resume_)) + " bytes";
+    return "Between " + Bytes(sent_.atLeast) + " and " + Bytes(sent_.atMost) + " of " + total
+           + " bytes were sent.\n" + kept + ": sending it again may repeat up to "
+           + Bytes(sent_.atMost - static_cast<DWORD>(resume_)) + " bytes.";
 }
 
 AnsiString PartialSend::Message() const
 {
-    const std::string reason =
-        error_ == ERROR_NO_UNICODE_TRANSLATION ? kUnwritableText : SysErrorMessage(error_, PortStage::Held);
-    std::string message = error_ == ERROR_SEND_CANCELLED ? "Send cancelled." : "Send Fail!\n" + reason;
+    const std::string reason = sent_.error == ERROR_NO_UNICODE_TRANSLATION
+                                   ? kUnwritableText
+                                   : SysErrorMessage(sent_.error, sent_.stage);
+    std::string message = sent_.error == ERROR_SEND_CANCELLED ? "Send cancelled." : "Send Fail!\n" + reason;
     message += "\n" + CountLine();
     if (!cutCharacter_.empty()) {
         message += "\nThe character \"" + cutCharacter_ + "\" was cut off after "

@@ -11,14 +11,6 @@ namespace comsend {
 // ERROR_NO_UNICODE_TRANSLATION, that the port name cannot be written.
 AnsiString ConnectFailure(DWORD Error);
 
-// How much of a text is known to have left the port, and how much may have.
-struct SentBytes {
-    DWORD AtLeast = 0;
-    DWORD AtMost = 0;
-
-    bool Exact() const { return AtMost == AtLeast; }
-};
-
 // A Send that failed or was cancelled. The text box keeps everything from
 // the first byte not known to have left, so that nothing typed is lost and,
 // where the count is exact, a retry goes on where the line stopped without
@@ -29,7 +21,7 @@ struct SentBytes {
 // the message says so.
 class PartialSend {
 public:
-    PartialSend(const AnsiString &Text, SentBytes Sent, DWORD Error);
+    PartialSend(const AnsiString &Text, const SendAccount &Sent);
 
     const AnsiString &Unsent() const { return unsent_; }
     AnsiString Message() const;
@@ -38,8 +30,7 @@ private:
     std::string CountLine() const;
 
     AnsiString text_;
-    SentBytes sent_;
-    DWORD error_;
+    SendAccount sent_;
     std::size_t resume_ = 0;   // the first byte the text box keeps
     std::string cutCharacter_; // narrow bytes of the broken character
     std::size_t cutBytesSent_ = 0;

@@ -77,20 +77,15 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
 
     Label3->SetText(text);
     if (!text.IsRepresentable()) {
-        Report(PartialSend(text, {}, ERROR_NO_UNICODE_TRANSLATION));
-        return;
-    }
-    if (!SetCommState(PortHandle, &dcb)) {
-        Report(PartialSend(text, {}, GetLastError()));
+        Report(PartialSend(text, {.error = ERROR_NO_UNICODE_TRANSLATION}));
         return;
     }
     DWORD written = 0;
-    if (WriteFile(PortHandle, text.c_str(), count, &written, nullptr)) {
+    if (SetCommState(PortHandle, &dcb) && WriteFile(PortHandle, text.c_str(), count, &written, nullptr)) {
         Edit1->SetText("");
         return;
     }
-    const DWORD error = GetLastError();
-    Report(PartialSend(text, {written, GetLastWriteAtMost()}, error));
+    Report(PartialSend(text, GetSendAccount(PortHandle)));
 }
 
 // What did not get out stays in the text box, and the user is told why.

@@ -190,6 +190,9 @@ TEST_F(FormTest, TheTextBoxAsksForChineseInput)
 // press comes: a click, a key, or a screen reader's press, which no box's
 // input filter sees. And a key held down since before a box appeared (the
 // Enter that started a Send) never acts in it: only a deliberate press does.
+// Meanwhile the text box takes no edit, not even through the accessibility
+// interface, so that what the Send leaves in it is exactly the unsent rest;
+// afterwards it takes typing again.
 TEST_F(FormTest, WhileABoxIsUpOnlyADeliberatePressInItActs)
 {
     TestPort port(FarEnd::Stopped);
@@ -209,6 +212,7 @@ TEST_F(FormTest, WhileABoxIsUpOnlyADeliberatePressInItActs)
                 ui_->AccessiblePress(*button);
             ui_->Press(Key::Enter, Stroke::Repeated);
             ui_->Press(Key::Escape, Stroke::Repeated);
+            ui_->AccessibleEdit(*form_->Edit1, "meanwhile");
         }
         if (ticks < 20)
             return false;
@@ -239,8 +243,12 @@ TEST_F(FormTest, WhileABoxIsUpOnlyADeliberatePressInItActs)
     ASSERT_TRUE(sent[0].ends_with(ending)) << sent[0];
     std::string count = sent[0].substr(16, sent[0].size() - 16 - ending.size());
     std::erase(count, ',');
-    EXPECT_EQ(ui_->Text(*form_->Edit1).size() + std::stoul(count), kLength);
+    const std::string kept = ui_->Text(*form_->Edit1);
+    EXPECT_EQ(kept.size() + std::stoul(count), kLength);
+    EXPECT_EQ(kept, std::string(kept.size(), 'x'));
     EXPECT_EQ(ui_->States(), kConnected);
+    ui_->Type(*form_->Edit1, "typed");
+    EXPECT_EQ(ui_->Text(*form_->Edit1), "typed");
 }
 
 TEST_F(FormTest, EscapeDoesNothing)

@@ -17,21 +17,26 @@ std::string Lines(const AnsiString &message)
     return message.c_str();
 }
 
+SendAccount Sent(DWORD error, DWORD atLeast, DWORD atMost, PortStage stage = PortStage::Held)
+{
+    return {.error = error, .stage = stage, .atLeast = atLeast, .atMost = atMost};
+}
+
 } // namespace
 
 TEST(PartialSend, AnExactCountKeepsExactlyWhatDidNotGoOut)
 {
-    const PartialSend stalled(Narrow("abcdef"), {4, 4}, ERROR_TIMEOUT);
+    const PartialSend stalled(Narrow("abcdef"), Sent(ERROR_SEND_STALLED, 4, 4));
     EXPECT_STREQ(stalled.Unsent().c_str(), "ef");
     EXPECT_EQ(Lines(stalled.Message()),
               "Send Fail!\nThe device stopped taking bytes.\n4 of 6 bytes were sent.");
 
-    const PartialSend cancelled(Narrow("abc"), {0, 0}, ERROR_SEND_CANCELLED);
+    const PartialSend cancelled(Narrow("abc"), Sent(ERROR_SEND_CANCELLED, 0, 0));
     EXPECT_STREQ(cancelled.Unsent().c_str(), "abc");
     EXPECT_EQ(Lines(cancelled.Message()), "Send cancelled.\n0 of 3 bytes were sent.");
 
     // A driver's own abort is a failure, not the user's cancel.
-    const PartialSend aborted(Narrow("abc"), {1, 1}, ERROR_OPERATION_ABORTED);
+    const PartialSend aborted(Narrow("abc"), Sent(ERROR_OPERATION_ABORTED, 1, 1));
     EXPECT_EQ(Lines(aborted.Message()).rfind("Send Fail!\n", 0), 0U) << Lines(aborted.Message());
     EXPECT_NE(Lines(aborted.Message()).find("\n1 of 3 bytes was sent."), std::string::npos);
 }
@@ -41,24 +46,29 @@ TEST(PartialSend, AnExactCountKeepsExactlyWhatDidNotGoOut)
 // a retry may repeat.
 TEST(PartialSend, ARangeKeepsEverythingNotKnownToHaveLeft)
 {
-    const PartialSend gone(Narrow("0123456789"), {2, 7}, ERROR_TIMEOUT);
+    const PartialSend gone(Narrow("0123456789"), Sent(ERROR_SEND_STALLED, 2, 7));
     EXPECT_STREQ(gone.Unsent().c_str(), "23456789");
     EXPECT_EQ(Lines(gone.Message()), "Send Fail!\nThe device stopped taking bytes.\n"
                                      "Between 2 and 7 of 10 bytes were sent.\n"
                                      "The text box keeps everything after the first 2 bytes: "
                                      "sending it again may repeat up to 5 bytes.");
+    const PartialSend lost(Narrow("0123456789"), Sent(ERROR_SEND_STALLED, 0, 7));
+    EXPECT_STREQ(lost.Unsent().c_str(), "0123456789");
+    EXPECT_NE(Lines(lost.Message())
+                  .find("\nThe text box keeps the whole text: sending it again may repeat up to 7"),
+              std::string::npos);
 }
 
 // Nothing left before the write: the count says so too.
 TEST(PartialSend, NothingSentBeforeTheWrite)
 {
-    const PartialSend refused(Narrow("abc"), {}, ERROR_INVALID_PARAMETER);
+    const PartialSend refused(Narrow("abc"), Sent(ERROR_INVALID_PARAMETER, 0, 0, PortStage::Settings));
     EXPECT_STREQ(refused.Unsent().c_str(), "abc");
     EXPECT_EQ(Lines(refused.Message()),
               "Send Fail!\nThe port does not take the line settings.\n0 of 3 bytes were sent.");
 
     const AnsiString nul = AnsiString::Unrepresentable(std::string("a\0b", 3));
-    const PartialSend unsendable(nul, {}, ERROR_NO_UNICODE_TRANSLATION);
+    const PartialSend unsendable(nul, Sent(ERROR_NO_UNICODE_TRANSLATION, 0, 0));
     EXPECT_EQ(unsendable.Unsent(), nul);
     EXPECT_EQ(Lines(unsendable.Message()), "Send Fail!\nThe text has a character that the system's encoding "
                                            "cannot carry.\nNo byte was sent.");
@@ -76,7 +86,7 @@ TEST(PartialSend, ACharacterCutOff)
     ASSERT_GE(width, 2U);
     const std::string character(text.c_str() + 2, width);
 
-    const PartialSend cut(text, {3, 3}, ERROR_TIMEOUT);
+    const PartialSend cut(text, Sent(ERROR_SEND_STALLED, 3, 3));
     EXPECT_STREQ(cut.Unsent().c_str(), "c");
     EXPECT_NE(Lines(cut.Message())
                   .find("\nThe character \"" + character + "\" was cut off after 1 of its "
@@ -84,12 +94,12 @@ TEST(PartialSend, ACharacterCutOff)
               std::string::npos)
         << Lines(cut.Message());
 
-    const PartialSend whole(text, {static_cast<DWORD>(2 + width), static_cast<DWORD>(2 + width)},
-                            ERROR_TIMEOUT);
+    const PartialSend whole(
+        text, Sent(ERROR_SEND_STALLED, static_cast<DWORD>(2 + width), static_cast<DWORD>(2 + width)));
     EXPECT_STREQ(whole.Unsent().c_str(), "c");
     EXPECT_EQ(Lines(whole.Message()).find("cut off"), std::string::npos);
 
-    const PartialSend unsure(text, {3, 4}, ERROR_TIMEOUT);
+    const PartialSend unsure(text, Sent(ERROR_SEND_STALLED, 3, 4));
     EXPECT_STREQ(unsure.Unsent().c_str(), (character + "c").c_str());
     EXPECT_EQ(Lines(unsure.Message()).find("cut off"), std::string::npos);
     EXPECT_NE(Lines(unsure.Message()).find("keeps everything after the first 2 bytes"), std::string::npos);

@@ -20,7 +20,7 @@ import comsend  # noqa: E402
 import shared  # noqa: E402
 import xsession  # noqa: E402
 from comsend import TEXT_BOX, Comsend  # noqa: E402
-from processes import (WINDOW_TIMEOUT, Failure, Pty, check,  # noqa: E402
+from processes import (BOX_TIMEOUT, WINDOW_TIMEOUT, Failure, Pty, check,  # noqa: E402
                        descriptors_on, exclusive_mode, expect_bytes, holders,
                        wait_for)
 
@@ -151,6 +151,9 @@ def text_kept(x, program, workdir):
         app.connect(gone.path)
         app.enter_text("first")
         expect_bytes(gone, b"first", "the Send before the device vanished")
+        # The Send ends a moment after its last byte has left (the settle for
+        # an adapter pulled out behind a hub); until then it can still fail.
+        time.sleep(1)
 
         gone.vanish()
         kept = "kept 保留 text"
@@ -287,6 +290,131 @@ def missing_locale(x, program, workdir):
         pty.close()
 
 
+def far_end_unanswered(x, program, workdir):
+    """What the far end says after Connect never comes back (a fresh
+    terminal echoes it): only the typed text ever leaves the port."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect(pty.path)
+        os.write(pty.master, b"AT+RESET\r")
+        check(pty.receive(1, timeout=1) == b"", "the port answered the far end")
+        app.enter_text("ok")
+        expect_bytes(pty, b"ok", "the Send after the far end spoke")
+    finally:
+        pty.close()
+
+
+# Started with every signal blocked and no core file, then sent the signal.
+_BLOCKED = [sys.executable, "-c", "import os, resource, signal, sys; "
+            "resource.setrlimit(resource.RLIMIT_CORE, (0, 0)); "
+            "signal.pthread_sigmask(signal.SIG_BLOCK, range(1, signal.NSIG)); os.execv(sys.argv[1], sys.argv[1:])"]
+
+
+def ending_signals(x, program, workdir):
+    """Every signal that would end comsend gives the port back, started
+    with them all blocked as a launcher may start it: a close request ends
+    it with 0, another terminating signal with 128 + n, and a fatal one
+    kills it with that signal, as its default action does."""
+    terminating = [signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM, signal.SIGVTALRM, signal.SIGPROF,
+                   signal.SIGIO, signal.SIGXCPU, signal.SIGPIPE, signal.SIGQUIT, signal.SIGXFSZ,
+                   signal.SIGSTKFLT, signal.SIGPWR, signal.SIGRTMIN, signal.SIGRTMAX]
+    fatal = [signal.SIGSEGV, signal.SIGBUS, signal.SIGABRT, signal.SIGFPE, signal.SIGILL, signal.SIGSYS,
+             signal.SIGTRAP]
+    expected = {signal.SIGTERM: 0, **{s: 128 + s for s in terminating}, **{s: -s for s in fatal}}
+    pty = Pty()
+    try:
+        for sig, code in expected.items():
+            app = Comsend(x, program, workdir, name=f"signal{int(sig)}", wrapper=_BLOCKED)
+            app.connect(pty.path)
+            os.kill(app.pid, sig)
+            ended = app.process.wait(timeout=WINDOW_TIMEOUT)
+            check(ended == code, f"comsend ended with {ended} on signal {int(sig)}, not {code}")
+            released(pty, f"after signal {int(sig)}")
+    finally:
+        pty.close()
+
+
+def short_of_resources(x, program, workdir):
+    """Short of descriptors, memory or threads at start, comsend says so in
+    one line and ends with status 1; short of them at Connect, it answers
+    with a box, and its window still closes."""
+    nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+    for limit in (["prlimit", "--nofile=12"], ["prlimit", "--as=100000000"], [*nobody, "prlimit", "--nproc=1"]):
+        result = subprocess.run([*limit, program], env=x.env, stdin=subprocess.DEVNULL, capture_output=True,
+                                text=True, timeout=WINDOW_TIMEOUT)
+        lines = result.stderr.splitlines()
+        check(result.returncode == 1 and len(lines) == 1 and lines[0].startswith("comsend: "),
+              f"under {' '.join(limit)}: status {result.returncode}, said {result.stderr!r}")
+    # Threads are counted per user, and root has no limit: there, a comsend
+    # of its own user (nobody) is short of them.
+    pty = Pty()
+    os.chown(pty.path, 65534, -1)
+    try:
+        for resource in ("nofile", "nproc")[:2 if nobody else 1]:
+            app = Comsend(x, program, workdir, name=f"limited_{resource}", wrapper=nobody)
+            in_use = len(os.listdir(f"/proc/{app.pid}/{'fd' if resource == 'nofile' else 'task'}"))
+            subprocess.run([*nobody, "prlimit", f"--pid={app.pid}", f"--{resource}={in_use}"], check=True)
+            app.connect(pty.path)
+            check(not descriptors_on(app.pid, pty.path), f"comsend holds the port short of {resource}")
+            code = app.close()
+            check(code == 0, f"comsend ended with {code} after a Connect short of {resource}")
+    finally:
+        pty.close()
+
+
+def virtual_console(x, program, workdir):
+    """A virtual console is no serial port: Connect never opens it."""
+    console = "/dev/tty63"
+    if not os.path.exists(console) or os.major(os.stat(console).st_rdev) != 4:
+        print(f"skipped: no virtual console {console} here")
+        sys.exit(xsession.SKIPPED)
+    app = Comsend(x, program, workdir)
+    app.connect(console)
+    check(not descriptors_on(app.pid, console), "comsend took a virtual console for a port")
+    app.check_running()
+
+
+def window_destroyed(x, program, workdir):
+    """A window that another client destroys ends comsend as a close does."""
+    pty = Pty()
+    try:
+        app = Comsend(x, program, workdir)
+        app.connect(pty.path)
+        x.xdotool("windowclose", app.window)
+        code = app.process.wait(timeout=WINDOW_TIMEOUT)
+        check(code == 0, f"comsend ended with {code} after its window was destroyed")
+        released(pty, "after its window was destroyed")
+    finally:
+        pty.close()
+
+
+def huge_window(x, program, workdir):
+    """Resized by another client to 30000 x 30000, with no window manager
+    to refuse it, the window keeps to the screen's size, and comsend does
+    not take the gigabytes such a window would need."""
+    app = Comsend(x, program, workdir)
+    x.xdotool("windowsize", app.window, 30000, 30000)
+    wait_for(lambda: "800x600" in x.xdotool("getwindowgeometry", app.window), BOX_TIMEOUT,
+             "the window to keep to the screen's 800 x 600")
+    app.enter_text("still answering")  # a window that took the size would be painting yet
+    peak = int(open(f"/proc/{app.pid}/status").read().split("VmHWM:")[1].split()[0])
+    check(peak < 500_000, f"comsend took {peak} kB for the window")
+    check(app.close() == 0, "comsend did not end cleanly")
+
+
+def no_runtime_dir(x, program, workdir):
+    """With XDG_RUNTIME_DIR unset, a run leaves nothing in the temporary
+    directory."""
+    temporary = os.path.join(workdir, "tmp")
+    os.mkdir(temporary)
+    env = {key: value for key, value in x.env.items() if key != "XDG_RUNTIME_DIR"}
+    app = Comsend(x, program, workdir, env=dict(env, TMPDIR=temporary))
+    code = app.close()
+    check(code == 0 and not os.listdir(temporary),
+          f"comsend ended with {code} and left {os.listdir(temporary)} in the temporary directory")
+
+
 class LinuxPlatform:
     """The Qt build on the virtual X server, for the cases in shared.py."""
 
@@ -325,6 +453,13 @@ CASES = {
     "second_signal": second_signal,
     "no_display": no_display,
     "missing_locale": missing_locale,
+    "far_end_unanswered": far_end_unanswered,
+    "ending_signals": ending_signals,
+    "short_of_resources": short_of_resources,
+    "virtual_console": virtual_console,
+    "window_destroyed": window_destroyed,
+    "huge_window": huge_window,
+    "no_runtime_dir": no_runtime_dir,
     **{name: _shared(case) for name, case in shared.CASES.items()},
 }
 

@@ -28,13 +28,15 @@ TEXT_BOX = tuple(_FORM["controls"]["Edit1"])
 class Comsend:
     """One running comsend and the controls of its window."""
 
-    def __init__(self, xserver, program, workdir, close_stdin=False, name="comsend", lang=None):
+    def __init__(self, xserver, program, workdir, close_stdin=False, name="comsend", lang=None, wrapper=(),
+                 env=None):
         self.x = xserver
         self.name = name
         self.log_path = os.path.join(workdir, f"{name}.log")
         self.log = open(self.log_path, "wb")
-        env = dict(xserver.env, LC_ALL=lang) if lang else xserver.env
-        self.process = start([program], close_stdin=close_stdin, env=env,
+        env = env or (dict(xserver.env, LC_ALL=lang) if lang else xserver.env)
+        # A wrapper (prlimit, ...) ends by executing the program: the pid stays.
+        self.process = start([*wrapper, program], close_stdin=close_stdin, env=env,
                              stdout=self.log, stderr=self.log,
                              **({} if close_stdin else {"stdin": subprocess.DEVNULL}))
         self.pid = self.process.pid

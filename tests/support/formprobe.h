@@ -63,6 +63,11 @@ public:
     // it: AT-SPI's doAction on Linux, the BM_CLICK of UI Automation's Invoke
     // on Windows. Neither goes through a box's input filters.
     void AccessiblePress(const comsend::TBitBtn &button);
+    // Edits through the accessibility interface, as a screen reader or a
+    // dictation tool does: replaces the box's whole text, then inserts the
+    // text at its start (AT-SPI's EditableText on Linux; WM_SETTEXT and
+    // EM_REPLACESEL, as UI Automation and dictation send them, on Windows).
+    void AccessibleEdit(const comsend::TControl &box, const std::string &text);
     // The text of the box that is up (a message box, or a progress box's
     // line), or "" where none is.
     std::string BoxUp() const;

@@ -1,39 +1,47 @@
 #!/usr/bin/env python3
 """The serial layer against the Linux 8250 driver on real (emulated) UARTs,
-and against the kernel's USB stack with an FTDI adapter that is unplugged.
+and against the kernel's USB stack with three families of USB serial
+devices that are unplugged and stall.
 
 Boots the distribution's kernel in QEMU (TCG; no KVM needed) with an
 initramfs holding busybox, the guest program and the kernel's own USB
-modules (usbcore, xhci, usbserial, ftdi_sio, inserted by /init), four 16550
-ports and an xHCI controller:
+modules (usbcore, xhci, usbserial, ftdi_sio, ch341, cdc-acm, inserted by
+/init), four 16550 ports and an xHCI controller with three devices:
 
     ttyS0    console and command channel
     ttyS1    COM2 \
     ttyS2    COM3  > data lines, each one end of a socketpair whose other end
     ttyS3    COM4 /  is ours: we are the device at the far end of the line
-    ttyUSB0  an FTDI FT232B adapter that we serve over QEMU's usb-redir device
+    ttyUSBn  an FTDI FT232B adapter (ftdiadapter.py)  \  served over QEMU's
+    ttyUSBn  a CH340 adapter (ch340adapter.py)         > usb-redir devices,
+    ttyACMn  a CDC-ACM board (cdcacm.py)              /  one connection each
 
 QEMU's UART sends as fast as the socket takes bytes and holds the line when
 it takes none, so the host sets the line's pace: 480 bytes a second is a
 receiver at 4800 8N1; reading nothing is a far end that has stalled.
 
-The adapter (ftdiadapter.py) is ours from the USB packets down: QEMU hands
-every transfer of the guest's driver to us over a socketpair in the usbredir
-protocol, and we answer as the chip would, holding the driver's transfers
-while the chip's buffer is full. QEMU's own usb-serial device cannot model
-that: it holds the whole emulator while its character device is slow.
-Plugged back after an unplug, the adapter is a new device, which the guest
-names ttyUSB1 while a program still holds ttyUSB0.
+The USB devices are ours from the USB packets down (usbdevice.py): QEMU
+hands every transfer of the guest's drivers to us over a socketpair in the
+usbredir protocol, and we answer as the chip would, holding the driver's
+transfers while the chip's buffer is full. QEMU's own usb-serial device
+cannot model that: it holds the whole emulator while its character device
+is slow. The kernel numbers the devices' nodes in the order they come, so
+the guest finds each by its driver ("usb:ch341-uart"); plugged back after
+an unplug, a device is a new one, under another name while a program still
+holds the old.
 
 Cases on different ports run side by side, cases on one port in order. For
 each, the host sets the line's pace, sends "RUN <id> <port> <op> [count]"
 over the console, waits for "@@RESULT <id> ...", drains the line and checks
 that exactly the bytes the guest counts as sent arrived, once and in order.
-Where the adapter is unplugged, the guest cues it ("@@UNPLUG <id>": as a
-send starts, once it has handed every byte over, or while idle), the host
-unplugs a set time later and, for a send, checks the guest's account against
-what arrived: no more known to have left than arrived plus what the chip can
-have lost, no fewer possibly left than arrived.
+Where a device is unplugged, the guest cues it ("@@UNPLUG <id>": as a send
+starts, once it has handed every byte over, or while idle), and the host
+unplugs a set time later, plainly or with its transfers failing first.
+Where the far end stalls, the guest says when its Send has failed ("@@SENT
+<id>"), and the host reads again, at once or only after the close. For
+these the guest's account must hold against what arrived once the line has
+carried what was left: no more known to have left than arrived, no fewer
+possibly left than arrived.
 """
 
 import argparse
@@ -52,18 +60,57 @@ import time
 sys.dont_write_bytecode = True  # the rig lives in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from ftdiadapter import CHIP_BUFFER, Adapter  # noqa: E402
+import cdcacm  # noqa: E402
+import ch340adapter  # noqa: E402
+import ftdiadapter  # noqa: E402
 
 HERE = pathlib.Path(__file__).resolve().parent
 RATE = 480  # bytes a second: 4800 baud, 10 bits a character
 
 
 class Case:
-    def __init__(self, case_id, op, title, count=0, hold_after=None, unplug_after=None, cut_below=None):
+    def __init__(self, case_id, op, title, count=0, hold_after=None, resume=None, unplug_after=None,
+                 cut_below=None):
         self.id, self.op, self.title, self.count = case_id, op, title, count
-        self.hold_after = hold_after  # seconds of reading before the host stops for good
+        self.hold_after = hold_after  # seconds of reading before the host stops
+        self.resume = resume  # the pace the host reads at again once the guest's Send has ended
         self.unplug_after = unplug_after  # seconds from the guest's cue to the unplug
         self.cut_below = cut_below  # fewer bytes than this arrive when the unplug falls where meant
+
+
+# The most a USB family's driver holds: cdc_acm's sixteen 1,280-byte write
+# buffers (usbserial holds 4,096 bytes and two transfers). While fewer than
+# 30,000 minus this have arrived, the guest is still handing the text over;
+# in the drain the guest's cue comes once it has handed every byte over.
+DRIVER_HOLD = 16 * 1280
+
+
+def family(name, turn):
+    """One USB family's cases: the control, and each way a device goes away.
+    The families' lanes run side by side, each starting its list of ways to
+    go at another place (`turn`), so that no two devices go at the same
+    moment: a guest under emulation that handles three unplugs at once, one
+    of them failing thousands of transfers, reacts to each far later than a
+    computer would."""
+    handover, drain = dict(unplug_after=3.0, cut_below=30000 - DRIVER_HOLD), dict(unplug_after=0.0, cut_below=2500)
+    failing = "its transfers failing for a hub's poll first"
+    ways = [
+        Case(f"{name}_unplug_handover", "unplug_handover", "unplugged 3 s into handing over 30000 B: the Send "
+             "fails, its account within what arrived, close at once", 30000, **handover),
+        Case(f"{name}_unplug_drain", "unplug_drain", "unplugged while the driver drains 2500 B: the Send fails, "
+             "its account within what arrived, close at once", 2500, **drain),
+        Case(f"{name}_fail_handover", "fail_handover", f"unplugged 3 s into handing over 30000 B, {failing}: the "
+             "Send fails, its account within what arrived", 30000, **handover),
+        Case(f"{name}_fail_drain", "fail_drain", f"unplugged while the driver drains 2500 B, {failing}: the Send "
+             "fails, its account within what arrived", 2500, **drain),
+        Case(f"{name}_stall", "stall_close", "far end stops after 1 s: the Send fails by the stall rule, close at "
+             "once, the account within what arrives once it reads again", 10000, hold_after=1.0),
+        Case(f"{name}_stall_resume", "stall_resume", "far end stops after 1 s and reads again once the Send has "
+             "failed: the account within what arrives, close at once", 10000, hold_after=1.0, resume=RATE),
+        Case(f"{name}_unplug_idle", "unplug_idle", "unplugged while idle: SetCommState fails with its error, "
+             "close at once; replugged under a new name, a send there arrives", 1000, unplug_after=0.0),
+    ]
+    return [Case(f"{name}_send10000", "send", "paced send 10000 B", 10000)] + ways[turn:] + ways[:turn]
 
 
 # One list per port, in order. The 30,000-byte send (62.5 s of line time)
@@ -83,22 +130,14 @@ GROUPS = {
     "COM4": [
         Case("exclusive", "exclusive", "exclusive use: second open EBUSY, reopen, free after close"),
         Case("stall", "stall", "far end stops reading: ends with ETIMEDOUT, queued rest discarded", 10000,
-             hold_after=3.0),
+             hold_after=3.0, resume=float("inf")),
         Case("send4500", "send", "paced send 4500 B", 4500),
     ],
-    # The driver holds up to 4,608 bytes (a 4,096-byte buffer and two 256-byte
-    # transfers) and the chip 128: while fewer than 10,000 - 4,736 have
-    # arrived, the guest is still handing the text over. In the drain the
-    # guest waits for the unplug, which must come before all has arrived.
-    "ttyUSB0": [
-        Case("usb_send10000", "send", "paced send 10000 B through the adapter", 10000),
-        Case("usb_unplug_handover", "unplug_handover", "unplugged 3 s into handing over 10000 B: the Send fails, "
-             "its account within what arrived, close at once", 10000, unplug_after=3.0, cut_below=10000 - 4736),
-        Case("usb_unplug_drain", "unplug_drain", "unplugged while the driver drains 2500 B: the Send fails, "
-             "its account within what arrived, close at once", 2500, unplug_after=0.0, cut_below=2500),
-        Case("usb_unplug_idle", "unplug_idle", "unplugged while idle: SetCommState fails with its error, close at "
-             "once; replugged under a new name, a send there arrives", 1000, unplug_after=0.0),
-    ],
+    # Each USB family on a port named by its driver, with the device that
+    # plays it (see the docstring at the top).
+    "usb:ftdi_sio": family("ftdi", 0),
+    "usb:ch341-uart": family("ch341", 2),
+    "usb:cdc_acm": family("acm", 5),
 }
 
 
@@ -216,19 +255,26 @@ class Console:
             self.cond.notify_all()
 
 
+# The cases whose Send ends without having sent everything, judged by their
+# account against what arrived.
+ACCOUNTED = {"unplug_handover", "unplug_drain", "fail_handover", "fail_drain", "stall_close", "stall_resume"}
+
+
 def verdict(case, result, data):
     """The problems with one case: the guest's own, and the bytes the host got."""
     if result is None:
         return ["no result from the guest"]
     problems = result["problems"].split(",") if "problems" in result else []
-    if case.op in ("unplug_handover", "unplug_drain"):
+    if case.op in ACCOUNTED:
         sent, at_most = int(result.get("sent", -1)), int(result.get("sent_at_most", -1))
-        if data != payload(case.count)[:len(data)]:
-            problems.append(f"bytes: the {len(data)} that arrived are not the text's start")
-        if len(data) >= case.cut_below:
+        start = payload(case.count)[:len(data)]
+        if data != start:
+            bad = next(i for i, (a, b) in enumerate(zip(data, start)) if a != b)
+            problems.append(f"bytes: the {len(data)} that arrived are not the text's start, first difference at {bad}")
+        if case.cut_below is not None and len(data) >= case.cut_below:
             problems.append(f"unplugged too late: {len(data)} arrived")
-        if not 0 <= sent <= len(data) + CHIP_BUFFER:
-            problems.append(f"account: {sent} known to have left, {len(data)} arrived, the chip holds {CHIP_BUFFER}")
+        if not 0 <= sent <= len(data):
+            problems.append(f"account: {sent} known to have left, but {len(data)} arrived")
         if at_most < len(data):
             problems.append(f"account: at most {at_most} may have left, but {len(data)} arrived")
     elif case.count:
@@ -246,15 +292,19 @@ def run_group(port, cases, console, line, outcomes, t0):
         line.take()
         line.set(RATE if case.count else None, case.hold_after)
         console.send(f"RUN {case.id} {port} {case.op} {case.count}")
-        # The stalled send says when it has ended; the host then reads again
-        # so that what the UART still holds reaches it before the close.
-        if case.op == "stall" and console.wait(f"SENT {case.id}", 150):
-            line.set(float("inf"))
+        # A stalled send says when it has ended; the host then reads again
+        # where the far end resumes, so that what the device still holds
+        # reaches it, and otherwise only in the drain after the close.
+        before = b""
+        if case.hold_after is not None and console.wait(f"SENT {case.id}", 150):
+            before = line.take()
+            if case.resume is not None:
+                line.set(case.resume)
         # The guest says when the unplug's time starts, and when it wants the
-        # adapter back.
+        # device back.
         if case.unplug_after is not None and console.wait(f"UNPLUG {case.id}", 150):
             time.sleep(case.unplug_after)
-            line.unplug()
+            line.unplug(fail_first=case.op.startswith("fail"))
             if case.op == "unplug_idle" and console.wait(f"PLUG {case.id}", 30):
                 line.plug()
         console.wait(f"RESULT {case.id}", 150)
@@ -262,12 +312,15 @@ def run_group(port, cases, console, line, outcomes, t0):
             line.plug()
         result = console.results.get(case.id)
         line.drain()
-        data = line.take()
+        after = line.take()
+        data = before + after
         problems = verdict(case, result, data)
         outcomes.append((case, problems))
         facts = " ".join(f"{k}={v}" for k, v in (result or {}).items() if k != "problems")
         if case.count:
             facts += f" arrived={len(data)}"
+        if case.hold_after is not None:
+            facts += f" after_sent={len(after)}"
         print(f"[{time.monotonic() - t0:5.1f}s] {'FAIL' if problems else 'PASS'} {case.id}: {case.title}"
               f" | {port} {facts}" + "".join(f"\n    problem: {p}" for p in problems), flush=True)
 
@@ -297,7 +350,7 @@ UNPACK = {".ko": bytes, ".xz": lzma.decompress, ".gz": gzip.decompress}  # busyb
 
 
 def usb_modules(kernel):
-    """The adapter's drivers from the kernel's own modules, uncompressed, each
+    """The USB devices' drivers from the kernel's own modules, uncompressed, each
     after those it needs (modules.dep lists all that a module needs, to be
     inserted from the last). One built into the kernel is not listed there."""
     root = pathlib.Path("/lib/modules") / pathlib.Path(kernel).name.removeprefix("vmlinuz-")
@@ -308,7 +361,7 @@ def usb_modules(kernel):
         path, _, deps = line.partition(":")
         needs[pathlib.Path(path).name.partition(".ko")[0]] = (path, deps.split())
     order = []
-    for name in ("usb-common", "usbcore", "xhci-hcd", "xhci-pci", "usbserial", "ftdi_sio"):
+    for name in ("usb-common", "usbcore", "xhci-hcd", "xhci-pci", "usbserial", "ftdi_sio", "ch341", "cdc-acm"):
         path, deps = needs.get(name, (None, []))
         order += [p for p in [*reversed(deps), path] if p and p not in order]
     if unknown := [p for p in order if pathlib.Path(p).suffix not in UNPACK]:
@@ -325,7 +378,8 @@ def initramfs(guest, busybox, modules):
     # Numbered, so that /init inserts them in order.
     return newc([
         ("dev", directory, b"", 0), ("dev/console", stat.S_IFCHR | 0o600, b"", 5 << 8 | 1),
-        ("proc", directory, b"", 0), ("bin", directory, b"", 0), ("modules", directory, b"", 0),
+        ("proc", directory, b"", 0), ("sys", directory, b"", 0), ("bin", directory, b"", 0),
+        ("modules", directory, b"", 0),
         ("bin/busybox", executable, pathlib.Path(busybox).read_bytes(), 0),
         ("init", executable, (HERE / "guest" / "init").read_bytes(), 0),
         ("harness", executable, pathlib.Path(guest).read_bytes(), 0),
@@ -354,16 +408,16 @@ def main():
     # it), and QEMU's send buffer at its minimum leaves about 6 bytes in the
     # socket, so that what is past the driver is about what a 16550's FIFO
     # and shift register hold.
-    # The last pair carries the adapter's usbredir connection.
-    pairs = [socket.socketpair() for _ in range(5)]
-    chardevs = []
-    for i, (_, qemu_end) in enumerate(pairs[:4]):
-        if i > 0:
+    # The last three pairs carry the USB devices' usbredir connections.
+    devices = [ftdiadapter.Adapter, ch340adapter.Adapter, cdcacm.Board]
+    pairs = [socket.socketpair() for _ in range(4 + len(devices))]
+    chardevs = ["-device", "qemu-xhci,id=xhci"]
+    for i, (_, qemu_end) in enumerate(pairs):
+        if 0 < i < 4:
             qemu_end.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 1)
-        chardevs += ["-chardev", f"socket,id=s{i},fd={qemu_end.fileno()}", "-serial", f"chardev:s{i}"]
-    chardevs += ["-device", "qemu-xhci,id=xhci", "-chardev", f"socket,id=usb,fd={pairs[4][1].fileno()}",
-                 "-device", "usb-redir,chardev=usb,bus=xhci.0"]
-    qemu = ["qemu-system-x86_64", "-M", "pc", "-accel", "tcg", "-m", "256", "-smp", "1", "-nodefaults",
+        chardevs += ["-chardev", f"socket,id=s{i},fd={qemu_end.fileno()}"]
+        chardevs += ["-serial", f"chardev:s{i}"] if i < 4 else ["-device", f"usb-redir,chardev=s{i},bus=xhci.0"]
+    qemu = ["qemu-system-x86_64", "-M", "pc", "-accel", "tcg", "-m", "256", "-smp", "2", "-nodefaults",
             "-no-user-config", "-display", "none", "-no-reboot", "-kernel", str(args.kernel),
             "-initrd", str(out / "initramfs.cpio"),
             "-append", "console=ttyS0 quiet loglevel=3 panic=-1 rdinit=/init"] + chardevs
@@ -376,8 +430,9 @@ def main():
     outcomes = []
     try:
         console = Console(pairs[0][0], out / "console.log")
-        ends = [Line(pairs[i][0]) for i in (1, 2, 3)] + [Adapter(pairs[4][0])]
-        ends[3].plug()
+        ends = [Line(pairs[i][0]) for i in (1, 2, 3)] + [kind(pairs[4 + i][0]) for i, kind in enumerate(devices)]
+        for device in ends[3:]:
+            device.plug()
         if not console.wait("READY", 120):
             sys.exit(f"uart rig: the guest never became ready; see {out}/console.log and qemu.log")
         boot_s = time.monotonic() - t0

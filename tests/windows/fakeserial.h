@@ -174,9 +174,9 @@ private:
     }
 
     static inline FakeSerial *active = nullptr;
-    static inline const comsend::KernelCalls kTable{CreateFileA,    CloseHandle,     GetCommState,
-                                                    SetCommState,   SetCommTimeouts, WriteFile,
-                                                    ClearCommError, PurgeComm,       EscapeCommFunction};
+    static inline const comsend::KernelCalls kTable{
+        CreateFileA,    CloseHandle, GetCommState,       SetCommState,          SetCommTimeouts, WriteFile,
+        ClearCommError, PurgeComm,   EscapeCommFunction, ::WaitForSingleObject, ::Sleep};
 
     ::DCB dcb_{};
     std::set<HANDLE> handles_;

@@ -1,16 +1,65 @@
 // The program's own port calls under their kernel names, as the form code
 // makes them: the arguments checked as the kernel would, the work done by
-// the open and the write that keep the window alive.
-#include "openwithprogress.h"
-#include "sendwithprogress.h"
+// the serial layer on the port thread (portworker.h). Each open port's name
+// (for the boxes) and the account of its last Send are kept here.
+#include "portworker.h"
+
+#include "serial/portsend.h"
 
 #include "platform/serial.h"
+#include "platform/thousands.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
 
 namespace comsend {
 
 namespace {
 
-thread_local DWORD lastWriteAtMost = 0;
+struct Held {
+    std::string name;
+    SendAccount account;
+};
+
+std::mutex heldMutex;
+std::map<HANDLE, Held> held;
+
+std::string NameOf(HANDLE port)
+{
+    const std::lock_guard lock(heldMutex);
+    const auto found = held.find(port);
+    return found != held.end() ? found->second.name : "the port";
+}
+
+void Keep(HANDLE port, const SendAccount &account)
+{
+    const std::lock_guard lock(heldMutex);
+    if (const auto found = held.find(port); found != held.end())
+        found->second.account = account;
+}
+
+// The work of one call, with the box it shows after a moment.
+template <class Call> auto OnPortThread(Call call, const std::string &text)
+{
+    std::uint32_t error = 0;
+    PortWorker *worker = PortWorker::Get(error);
+    using Result = decltype(call(std::declval<PortCall &>()));
+    struct Outcome {
+        std::optional<Result> result;
+        std::uint32_t error; // why there is none: no thread, or the call was left to it
+    };
+    if (worker == nullptr)
+        return Outcome{std::nullopt, error};
+    auto result = worker->Run(call, [text](const PortCall &) { return TProgress{.Text = AnsiString(text)}; });
+    return Outcome{std::move(result), ERROR_SEND_CANCELLED};
+}
+
+struct Opened {
+    HANDLE handle;
+    DWORD error;
+};
 
 } // namespace
 
@@ -28,7 +77,36 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    return OpenWithProgress(lpFileName);
+    const std::string name = lpFileName;
+    // The error value is the port thread's own, so it travels with the handle.
+    const auto outcome = OnPortThread(
+        [name](PortCall &) {
+            const HANDLE handle = OpenSerialPort(name.c_str());
+            return Opened{handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : 0};
+        },
+        "Connecting to " + name + "...");
+    const Opened opened = outcome.result.value_or(Opened{INVALID_HANDLE_VALUE, outcome.error});
+    if (opened.handle != INVALID_HANDLE_VALUE) {
+        const std::lock_guard lock(heldMutex);
+        held[opened.handle] = {name, {}};
+    }
+    SetLastError(opened.error);
+    return opened.handle;
+}
+
+BOOL SetCommState(HANDLE hFile, DCB *lpDCB)
+{
+    if (lpDCB == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const auto outcome = OnPortThread([hFile, dcb = *lpDCB](PortCall &) { return SetPortState(hFile, dcb); },
+                                      "Setting up " + NameOf(hFile) + "...");
+    const SendAccount account =
+        outcome.result.value_or(SendAccount{.error = outcome.error, .stage = PortStage::Settings});
+    Keep(hFile, account);
+    SetLastError(account.error);
+    return account.error == 0 ? TRUE : FALSE;
 }
 
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
@@ -36,23 +114,62 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 {
     if (lpNumberOfBytesWritten != nullptr)
         *lpNumberOfBytesWritten = 0;
-    lastWriteAtMost = 0;
     if (lpOverlapped != nullptr || (lpBuffer == nullptr && nNumberOfBytesToWrite > 0)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const SendOutcome outcome =
-        SendWithProgress(hFile, static_cast<const char *>(lpBuffer), nNumberOfBytesToWrite);
+    const auto *first = static_cast<const char *>(lpBuffer);
+    // The call may outlive this one (portworker.h), so it has its own copy.
+    std::vector<char> bytes(first, first + nNumberOfBytesToWrite);
+    const DWORD total = nNumberOfBytesToWrite;
+    std::uint32_t error = 0;
+    PortWorker *worker = PortWorker::Get(error);
+    std::optional<SendAccount> sent;
+    if (worker != nullptr) {
+        error = ERROR_SEND_CANCELLED;
+        sent = worker->Run(
+            [hFile, bytes = std::move(bytes), worker](PortCall &call) {
+                const serial::WriteControl control{
+                    .cancelled = &call.cancelled, .knownLeft = &call.done, .observer = {}};
+                return SendToPort(hFile, bytes, control, worker->Waker());
+            },
+            [total](const PortCall &call) {
+                const std::uint32_t done = call.done;
+                return TProgress{.Text = AnsiString("Sending: " + WithThousandsSeparators(done) + " of "
+                                                    + WithThousandsSeparators(total) + " bytes"),
+                                 .Done = done,
+                                 .Total = total};
+            },
+            true);
+    }
+    // Left to the port thread, a write may yet send any of the text.
+    const SendAccount account = sent.value_or(SendAccount{.error = error, .atMost = total});
+    Keep(hFile, account);
     if (lpNumberOfBytesWritten != nullptr)
-        *lpNumberOfBytesWritten = outcome.sent;
-    lastWriteAtMost = outcome.sentAtMost;
-    SetLastError(outcome.error);
-    return outcome.error == 0 ? TRUE : FALSE;
+        *lpNumberOfBytesWritten = account.atLeast;
+    SetLastError(account.error);
+    return account.error == 0 ? TRUE : FALSE;
 }
 
-DWORD GetLastWriteAtMost()
+BOOL CloseHandle(HANDLE hObject)
 {
-    return lastWriteAtMost;
+    const auto outcome =
+        OnPortThread([hObject](PortCall &) -> DWORD { return ClosePort(hObject) ? 0 : GetLastError(); },
+                     "Closing " + NameOf(hObject) + "...");
+    {
+        const std::lock_guard lock(heldMutex);
+        held.erase(hObject);
+    }
+    const DWORD error = outcome.result.value_or(outcome.error);
+    SetLastError(error);
+    return error == 0 ? TRUE : FALSE;
+}
+
+SendAccount GetSendAccount(HANDLE hFile)
+{
+    const std::lock_guard lock(heldMutex);
+    const auto found = held.find(hFile);
+    return found != held.end() ? found->second.account : SendAccount{.error = ERROR_INVALID_HANDLE};
 }
 
 } // namespace comsend

@@ -17,4 +17,9 @@ void OnQuickExit(QuickExitHook Hook) noexcept;
 // Runs the hooks and ends the process with the status.
 [[noreturn]] void QuickExit(int Status) noexcept;
 
+// Runs the hooks and ends the process by the signal, with its default
+// action: a fatal signal still leaves its core dump, and the parent sees the
+// process killed by it.
+[[noreturn]] void DieOfSignal(int Signal) noexcept;
+
 } // namespace comsend

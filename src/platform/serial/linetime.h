@@ -3,20 +3,21 @@
 // serial layers read the format from their port and ask this one function.
 #pragma once
 
-#include "platform/kernel.h"
-
 #include <chrono>
+#include <cstdint>
 
-namespace comsend {
+namespace comsend::serial {
+
+enum class StopBits { One, OneAndHalf, Two };
 
 struct LineFormat {
-    DWORD bitsPerSecond = 0; // 0: a speed that has no rate
-    BYTE dataBits = 8;
+    std::uint32_t bitsPerSecond = 0; // 0: a speed that has no rate
+    std::uint8_t dataBits = 8;
     bool parity = false;
-    BYTE stopBits = ONESTOPBIT; // ONESTOPBIT, ONE5STOPBITS or TWOSTOPBITS
+    StopBits stopBits = StopBits::One;
 };
 
 // Zero where the speed has no rate.
 std::chrono::nanoseconds CharacterTime(const LineFormat &format);
 
-} // namespace comsend
+} // namespace comsend::serial

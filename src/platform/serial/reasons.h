@@ -3,11 +3,14 @@
 // lookup they share (reasons.cpp). Each layer has its own table of the error
 // values its calls fail with (posix/errortext_posix.cpp,
 // win32/errortext_win32.cpp): one value may mean another thing while the
-// port is being opened than once it is held, and anything not in the table
-// is said in the system's own words.
+// port is being opened, while its line settings are applied or once it is
+// held, and anything not in the table is said in the system's own words,
+// unless the layer has a sentence for the stage.
 #pragma once
 
-#include "platform/kernel.h"
+#include "platform/sendaccount.h"
+
+#include <cstdint>
 
 #include <span>
 #include <string>
@@ -25,19 +28,28 @@ inline constexpr const char *kNoAnswer =
 inline constexpr const char *kSettingsRefused = "The port does not take the line settings.";
 inline constexpr const char *kStalled = "The device stopped taking bytes.";
 inline constexpr const char *kCancelled = "The send was cancelled.";
+inline constexpr const char *kDeviceError = "The device reported an error: unplug it and plug it in again.";
+inline constexpr const char *kAborted = "The port's driver broke off the send.";
+inline constexpr const char *kShortOfMemory = "The system is short of memory or threads.";
+inline constexpr const char *kTooManyFiles = "Too many files are open.";
 
 } // namespace reason
 
 struct ReasonRow {
-    DWORD error;
-    const char *opening; // while the port is being opened
-    const char *held;    // once it is held
+    std::uint32_t error;
+    const char *opening;            // while the port is being opened
+    const char *held;               // once it is held
+    const char *settings = nullptr; // while its line settings are applied; nullptr: as held
 };
 
 // The layer's table.
 std::span<const ReasonRow> Reasons();
 
+// What every value means at the stage, where one sentence says it, or
+// nullptr: then the table, or the system's own words.
+const char *ReasonAtEveryValue(PortStage stage);
+
 // The system's own words for an error value, without a final stop.
-std::string SystemText(DWORD error);
+std::string SystemText(std::uint32_t error);
 
 } // namespace comsend

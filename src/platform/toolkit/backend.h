@@ -28,6 +28,13 @@ NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescripti
 // default button.
 void BindButton(TForm &Form, TBitBtn &Button);
 
+// Holds the form's text boxes (its TEdit controls) while a handler runs, or
+// lets them go: held, a box takes no change from the keyboard, the mouse,
+// the input method, or a screen reader's or dictation tool's edit through
+// the accessibility interface; only TControl::SetText changes it. It shows
+// itself read-only meanwhile.
+void HoldTextBoxes(TForm &Form, bool Hold);
+
 // How many bytes the character at the start of the text takes in the
 // system's narrow encoding (the locale's on POSIX, the ANSI code page on
 // Windows): at least 1, a byte that starts no valid character counting as
@@ -57,8 +64,9 @@ public:
     ProgressBox &operator=(const ProgressBox &) = delete;
     virtual ~ProgressBox() = default;
 
-    // Shows how far the operation has got and handles the events waiting.
-    virtual void Update() = 0;
+    // Handles the events waiting and, when asked to redraw, shows how far
+    // the operation has got.
+    virtual void Update(bool Redraw) = 0;
     // Cancel pressed, the box closed, or the window system asked to quit.
     virtual bool CancelRequested() const = 0;
 };

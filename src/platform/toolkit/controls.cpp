@@ -15,7 +15,7 @@ TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
 TControl::~TControl() = default;
 
 TBitBtn::TBitBtn(TForm *Owner, const char *Name)
-    : TControl(Owner, Name, Class), onClick_(Owner->PublishedMethod(Description().OnClick))
+    : TControl(Owner, Name, Class), form_(*Owner), onClick_(Owner->PublishedMethod(Description().OnClick))
 {
     BindButton(*Owner, *this);
 }
@@ -23,7 +23,7 @@ TBitBtn::TBitBtn(TForm *Owner, const char *Name)
 void TBitBtn::Click()
 {
     if (GetEnabled())
-        DispatchClick(onClick_, this);
+        DispatchClick(onClick_, this, form_);
 }
 
 } // namespace comsend

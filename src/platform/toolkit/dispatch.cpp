@@ -1,5 +1,7 @@
 #include "dispatch.h"
 
+#include "backend.h"
+
 #include "platform/application.h"
 
 namespace comsend {
@@ -10,16 +12,18 @@ int running = 0;
 
 } // namespace
 
-void DispatchClick(const TNotifyEvent &Handler, TObject *Sender)
+void DispatchClick(const TNotifyEvent &Handler, TObject *Sender, TForm &Form)
 {
     if (!Handler || HandlerRunning())
         return;
     ++running;
+    HoldTextBoxes(Form, true);
     try {
         Handler(Sender);
     } catch (...) {
         Application->HandleException(Sender);
     }
+    HoldTextBoxes(Form, false);
     --running;
 }
 

@@ -16,8 +16,11 @@
 
 namespace comsend {
 
-// Runs the handler unless one is running already.
-void DispatchClick(const TNotifyEvent &Handler, TObject *Sender);
+// Runs the handler of a control on the form unless one is running already.
+// Meanwhile the form's text boxes take no change from anywhere but the
+// handler itself (HoldTextBoxes), so that what a handler writes into one
+// never overwrites, and never empties away, a change made while it ran.
+void DispatchClick(const TNotifyEvent &Handler, TObject *Sender, TForm &Form);
 
 bool HandlerRunning();
 

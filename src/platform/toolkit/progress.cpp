@@ -6,17 +6,38 @@
 
 namespace comsend {
 
+namespace {
+
+// How often the box's text and bar are drawn again: often enough to read as
+// moving, seldom enough that a long send costs next to nothing.
+constexpr std::chrono::milliseconds kRedrawEvery{250};
+
+// Work whose count is complete only waits for its end: no box for that.
+bool Unfinished(const TProgress &Progress)
+{
+    return Progress.Total == 0 || Progress.Done < Progress.Total;
+}
+
+} // namespace
+
 void RunWithProgress(const TProgressWork &Work)
 {
     const bool windows = Application != nullptr && ToolkitStarted();
     const auto start = std::chrono::steady_clock::now();
     std::unique_ptr<ProgressBox> box;
+    auto drawn = start;
     bool cancelled = false;
     while (Work.Step()) {
-        if (windows && box == nullptr && std::chrono::steady_clock::now() - start >= kProgressDelay)
+        const auto now = std::chrono::steady_clock::now();
+        if (windows && box == nullptr && now - start >= kProgressDelay && Unfinished(Work.Progress())) {
             box = OpenProgressBox(Work);
-        if (box != nullptr)
-            box->Update();
+            drawn = now;
+        }
+        if (box != nullptr) {
+            const bool redraw = now - drawn >= kRedrawEvery;
+            box->Update(redraw);
+            drawn = redraw ? now : drawn;
+        }
         const bool stop =
             (box != nullptr && box->CancelRequested()) || (windows && Application->Terminated());
         if (stop && !cancelled && Work.Cancel) {

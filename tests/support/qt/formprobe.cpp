@@ -185,6 +185,16 @@ void FormProbe::AccessiblePress(const TBitBtn &button)
     QTest::qWait(200); // the click comes after the button's pressed look
 }
 
+void FormProbe::AccessibleEdit(const TControl &box, const std::string &text)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(Widget(box));
+    ASSERT_TRUE(accessible != nullptr && accessible->editableTextInterface() != nullptr);
+    QAccessibleEditableTextInterface *editable = accessible->editableTextInterface();
+    const QString added = QString::fromStdString(text);
+    editable->replaceText(0, accessible->textInterface()->characterCount(), added);
+    editable->insertText(0, added);
+}
+
 std::string FormProbe::BoxUp() const
 {
     QString text;

@@ -224,6 +224,14 @@ void FormProbe::AccessiblePress(const TBitBtn &button)
     ClickButton(button);
 }
 
+void FormProbe::AccessibleEdit(const TControl &box, const std::string &text)
+{
+    const std::wstring added = WideFromUtf8(text);
+    ::SendMessageW(HwndOf(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(added.c_str()));
+    ::SendMessageW(HwndOf(box), EM_SETSEL, 0, 0);
+    ::SendMessageW(HwndOf(box), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(added.c_str()));
+}
+
 std::string FormProbe::BoxUp() const
 {
     const HWND box = AnyBox();

@@ -1,17 +1,20 @@
 // The guest side of the UART rig: the only program after /init in the QEMU
 // guest. It takes commands on the console (ttyS0), runs each against the
-// serial layer on one of the emulated 16550 ports or the USB adapter, in a
-// child process of its own so that commands for different ports overlap, and
+// serial layer on one of the emulated 16550 ports or USB devices, in a child
+// process of its own so that commands for different ports overlap, and
 // answers with one line:
 //
 //   RUN <id> <port> <op> [<count>]   ->  @@RESULT <id> key=value... [problems=a,b]
 //   QUIT                             ->  @@BYE, then power off
 //
-// A check that fails adds its name to `problems`; the host checks the bytes
-// that reached its end of the line. The write is run the way the window
-// loop runs it: PortSend stepped until it ends. Where the host is to unplug
-// the adapter, or plug it back, the guest asks with "@@UNPLUG <id>" or
-// "@@PLUG <id>".
+// A port is a name (COM2, ttyS1) or, for a USB device, "usb:<driver>": the
+// tty node that driver has, which the kernel numbers in the order devices
+// come. A check that fails adds its name to `problems`; the host checks the
+// bytes that reached its end of the line. The write is run by Send() alone,
+// the way the port thread runs it: the long write to its end, its observer
+// cueing the host. Where the host is to unplug a device, or
+// plug it back, the guest asks with "@@UNPLUG <id>" or "@@PLUG <id>"; where
+// a stalled Send has ended, it says "@@SENT <id>".
 #include "platform/kernel.h"
 #include "portname.h"
 #include "serial/portsend.h"
@@ -22,6 +25,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <linux/serial.h>
@@ -99,25 +103,54 @@ bool AwaitNode(const std::string &port, bool present)
     return true;
 }
 
-// The name an adapter comes back under while `held` is still open: another
-// ttyUSBn node, once it appears (within 10 s).
-std::string NewUsbName(const std::string &held)
+// The name of the tty whose device `driver` has bound, other than `held`.
+std::string NodeOf(const std::string &driver, const std::string &held)
 {
-    const auto start = Clock::now();
-    while (Since(start) < 10) {
-        for (int n = 0; n < 8; ++n) {
-            std::string name = "ttyUSB" + std::to_string(n);
-            if (name != held && ::access(("/dev/" + name).c_str(), F_OK) == 0)
-                return name;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::string found;
+    DIR *ttys = ::opendir("/sys/class/tty");
+    while (const dirent *entry = ttys ? ::readdir(ttys) : nullptr) {
+        const std::string name = entry->d_name;
+        char link[256] = {};
+        const std::string path = "/sys/class/tty/" + name + "/device/driver";
+        const ssize_t size = ::readlink(path.c_str(), link, sizeof link - 1);
+        const std::string target(link, size > 0 ? static_cast<std::size_t>(size) : 0);
+        if (name != held && target.ends_with("/" + driver) && ::access(("/dev/" + name).c_str(), F_OK) == 0)
+            found = name;
     }
-    return "";
+    if (ttys)
+        ::closedir(ttys);
+    return found;
+}
+
+// The port a command names: a USB device's node once it is enumerated
+// (within 10 s), and not `held`, the one a program still holds.
+std::string ResolvePort(const std::string &port, const std::string &held = "")
+{
+    if (!port.starts_with("usb:"))
+        return port;
+    const auto start = Clock::now();
+    std::string name = NodeOf(port.substr(4), held);
+    while (name.empty() && Since(start) < 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        name = NodeOf(port.substr(4), held);
+    }
+    return name;
 }
 
 HANDLE Open(const std::string &port)
 {
     return OpenSerialPort(port.c_str());
+}
+
+// The serial layer's calls as the program's port thread makes them.
+BOOL SetCommState(HANDLE handle, DCB *dcb)
+{
+    return SetPortState(handle, *dcb).error == 0 ? TRUE : FALSE;
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    return ClosePort(handle);
 }
 
 HANDLE OpenChecked(const std::string &port, Result &result)
@@ -262,41 +295,56 @@ std::vector<char> Payload(DWORD count)
     return bytes;
 }
 
-using SendHook = std::function<void(const PortSend &, int)>;
+// How far a write has come, for a case's cues.
+struct Progress {
+    bool handedOver; // every byte is with the driver
+};
 
-// Sends `count` bytes with the Send record in effect; `eachStep` runs after
-// every step that does not end the write, `afterSend` between the end of the
-// write and the close. Returns how long the close took.
-double Send(const std::string &port, DWORD count, Result &result, const SendHook &afterSend,
-            const SendHook &eachStep = {})
+// What a Send came to, as the form would report it.
+struct Outcome {
+    DWORD error = 0;
+    DWORD sent = 0;
+    DWORD sentAtMost = 0;
+    double closeSeconds = 0;
+};
+
+using StepHook = std::function<void(const Progress &)>;
+using EndHook = std::function<void(const Outcome &, int)>;
+
+// Sends `count` bytes with the Send record in effect, the one place the
+// long write is run; `eachStep` runs after every step of the write,
+// `afterSend` between the end of the write and the close.
+Outcome Send(const std::string &port, DWORD count, Result &result, const EndHook &afterSend,
+             const StepHook &eachStep = {})
 {
     const HANDLE h = OpenChecked(port, result);
     DCB dcb = SendRecord();
     result.Expect(SetCommState(h, &dcb) == TRUE, "set");
     const std::vector<char> bytes = Payload(count);
-    PortSend send(h, bytes.data(), count);
+    const serial::Waker waker;
+    serial::WriteControl control;
+    if (eachStep)
+        control.observer = [&](const serial::WriteState &state) { eachStep({state.handed == count}); };
     const auto start = Clock::now();
-    while (send.Step()) {
-        if (eachStep)
-            eachStep(send, Fd(h));
-    }
+    const SendAccount send = SendToPort(h, bytes, control, waker);
+    Outcome outcome{send.error, send.atLeast, send.atMost};
     result.Note("send_s", Seconds(Since(start)));
-    result.Note("sent", send.Sent());
-    result.Note("sent_at_most", send.SentAtMost());
-    result.Note("error", send.Error());
-    afterSend(send, Fd(h));
+    result.Note("sent", outcome.sent);
+    result.Note("sent_at_most", outcome.sentAtMost);
+    result.Note("error", outcome.error);
+    afterSend(outcome, Fd(h));
     const auto closeStart = Clock::now();
     result.Expect(CloseHandle(h) == TRUE, "close");
-    const double closeSeconds = Since(closeStart);
-    result.Note("close_s", Seconds(closeSeconds));
-    return closeSeconds;
+    outcome.closeSeconds = Since(closeStart);
+    result.Note("close_s", Seconds(outcome.closeSeconds));
+    return outcome;
 }
 
 void PacedSend(const std::string &port, DWORD count, Result &result)
 {
-    Send(port, count, result, [&](const PortSend &send, int) {
-        result.Expect(send.Error() == 0, "error");
-        result.Expect(send.Sent() == count && send.SentAtMost() == count, "sent_all");
+    Send(port, count, result, [&](const Outcome &outcome, int) {
+        result.Expect(outcome.error == 0, "error");
+        result.Expect(outcome.sent == count && outcome.sentAtMost == count, "sent_all");
     });
 }
 
@@ -307,35 +355,47 @@ long Queued(int fd)
     return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : -1;
 }
 
-// The host unplugs the adapter a set time after the guest's cue: while the
+// The host unplugs the device a set time after the guest's cue: while the
 // text is being handed over, the cue comes with the first step; in the
-// drain, once every byte is with the driver, and the write steps on only
-// once the adapter has gone, so that the unplug falls in the drain however
-// little the serial layer keeps queued. The Send must fail, and the close
-// return at once; the host checks the account against what arrived.
-void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, bool inDrain, Result &result)
+// drain, once every byte is with the driver. For a plain unplug in the
+// drain the write steps on only once the device has gone, so that the
+// unplug falls in the drain however little the serial layer keeps queued;
+// where the device's transfers fail first, it steps on through the failing.
+// The Send must fail, and the close return at once; the host checks the
+// account against what arrived.
+void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, bool inDrain, bool awaitGone,
+                   Result &result)
 {
     bool cued = false;
-    const auto cue = [&](const PortSend &send, int fd) {
-        if (cued || (inDrain && static_cast<long>(send.Sent()) + Queued(fd) < static_cast<long>(count)))
+    Clock::time_point cuedAt;
+    const auto cue = [&](const Progress &progress) {
+        if (cued || (inDrain && !progress.handedOver))
             return;
         cued = true;
+        cuedAt = Clock::now();
         Say("@@UNPLUG " + id);
-        if (inDrain)
+        if (awaitGone)
             result.Expect(AwaitNode(port, false), "node_gone");
     };
-    const double closeSeconds = Send(
+    const Outcome outcome = Send(
         port, count, result,
-        [&](const PortSend &send, int) { result.Expect(send.Error() != 0, "send_failed"); }, cue);
+        [&](const Outcome &ended, int) {
+            result.Expect(ended.error != 0, "send_failed");
+            result.Note("ended_after_cue_s", Seconds(Since(cuedAt)));
+        },
+        cue);
     result.Expect(cued, "cued");
-    result.Expect(closeSeconds < kAtOnce, "close_at_once");
+    AwaitNode(port, false);
+    result.Note("gone_after_cue_s", Seconds(Since(cuedAt)));
+    result.Expect(outcome.closeSeconds < kAtOnce, "close_at_once");
 }
 
 // Unplugged while connected and idle: the next Send fails at the line
 // settings, with the reason kept. Plugged back while the old handle is still
-// held, the adapter comes under a new name, where a Send arrives; the old
+// held, the device comes under a new name, where a Send arrives; the old
 // handle then closes at once.
-void UnpluggedIdle(const std::string &port, const std::string &id, DWORD count, Result &result)
+void UnpluggedIdle(const std::string &requested, const std::string &port, const std::string &id, DWORD count,
+                   Result &result)
 {
     const HANDLE old = OpenChecked(port, result);
     DCB dcb = SendRecord();
@@ -347,7 +407,7 @@ void UnpluggedIdle(const std::string &port, const std::string &id, DWORD count, 
     result.Note("set_error", error);
     result.Expect(error != 0, "set_error_kept");
     Say("@@PLUG " + id);
-    const std::string renamed = NewUsbName(port);
+    const std::string renamed = ResolvePort(requested, port);
     result.Note("new_port", renamed.empty() ? "none" : renamed);
     result.Expect(!renamed.empty(), "renamed");
     if (!renamed.empty())
@@ -373,10 +433,10 @@ bool LineEmpty(int fd)
 // clears the UART's FIFO.
 void StalledSend(const std::string &port, const std::string &id, DWORD count, Result &result)
 {
-    Send(port, count, result, [&](const PortSend &send, int fd) {
-        result.Expect(send.Error() == ERROR_TIMEOUT, "error_timeout");
-        result.Expect(send.SentAtMost() == send.Sent(), "exact");
-        result.Expect(send.Sent() < count, "sent_part");
+    Send(port, count, result, [&](const Outcome &outcome, int fd) {
+        result.Expect(outcome.error == ERROR_SEND_STALLED, "error_stalled");
+        result.Expect(outcome.sentAtMost == outcome.sent, "exact");
+        result.Expect(outcome.sent < count, "sent_part");
         result.Expect(Queued(fd) == 0, "queue_discarded");
         Say("@@SENT " + id);
         const auto start = Clock::now();
@@ -384,6 +444,22 @@ void StalledSend(const std::string &port, const std::string &id, DWORD count, Re
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         result.Expect(LineEmpty(fd), "uart_emptied");
     });
+}
+
+// A USB device's far end stops reading: the Send must fail by the stall
+// rule. The port is then closed at once, or, where the far end reads again
+// once the Send has failed, after the two seconds in which the line carries
+// what the driver still held. The close must return at once; the host
+// counts what arrives after the Send too.
+void StalledUsbSend(const std::string &port, const std::string &id, DWORD count, bool resumes, Result &result)
+{
+    const Outcome outcome = Send(port, count, result, [&](const Outcome &ended, int) {
+        result.Expect(ended.error == ERROR_SEND_STALLED, "error_stalled");
+        Say("@@SENT " + id);
+        if (resumes)
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+    });
+    result.Expect(outcome.closeSeconds < kAtOnce, "close_at_once");
 }
 
 // A plain open, as another program would make, sees neither the kernel's
@@ -413,10 +489,12 @@ void ExclusiveUse(const std::string &port, Result &result)
     CheckExclusive(device, false, result, "after_close");
 }
 
-std::string Run(const std::string &id, const std::string &port, const std::string &op, DWORD count)
+std::string Run(const std::string &id, const std::string &requested, const std::string &op, DWORD count)
 {
     Result result;
-    result.Expect(AwaitNode(port, true), "no_device");
+    const std::string port = ResolvePort(requested);
+    result.Note("port", port.empty() ? "none" : port);
+    result.Expect(!port.empty() && AwaitNode(port, true), "no_device");
     if (op == "send_record")
         SendRecordTakes(port, result);
     else if (op == "uart_frames")
@@ -429,10 +507,14 @@ std::string Run(const std::string &id, const std::string &port, const std::strin
         StalledSend(port, id, count, result);
     else if (op == "exclusive")
         ExclusiveUse(port, result);
-    else if (op == "unplug_handover" || op == "unplug_drain")
-        UnpluggedSend(port, id, count, op == "unplug_drain", result);
+    else if (op == "stall_close" || op == "stall_resume")
+        StalledUsbSend(port, id, count, op == "stall_resume", result);
+    else if (op == "unplug_handover" || op == "fail_handover")
+        UnpluggedSend(port, id, count, false, false, result);
+    else if (op == "unplug_drain" || op == "fail_drain")
+        UnpluggedSend(port, id, count, true, op == "unplug_drain", result);
     else if (op == "unplug_idle")
-        UnpluggedIdle(port, id, count, result);
+        UnpluggedIdle(requested, port, id, count, result);
     else
         result.Expect(false, "unknown_op");
     return result.Text();

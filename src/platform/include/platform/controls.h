@@ -75,6 +75,7 @@ public:
     void Click();
 
 private:
+    TForm &form_;
     TNotifyEvent onClick_;
 };
 

@@ -32,7 +32,8 @@ struct TProgressWork {
 };
 
 // How long work runs before its box appears: work that ends sooner shows
-// nothing.
+// nothing, nor does work whose count is complete and that only waits for
+// its end.
 inline constexpr std::chrono::milliseconds kProgressDelay{500};
 
 // Runs the work to its end. While the box is up the form takes no input, a

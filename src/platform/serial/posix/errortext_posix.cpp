@@ -2,7 +2,11 @@
 // adapter is unplugged its terminal is hung up, and every call on it fails
 // with EIO (ENODEV or ENXIO from some drivers); a Bluetooth port whose
 // device does not answer fails its open with ETIMEDOUT or EHOSTDOWN.
+// ENOMEM is also what the program's open gives where it cannot start the
+// thread the open runs on.
 #include "serial/reasons.h"
+
+#include "platform/kernel.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +16,7 @@ namespace comsend {
 namespace {
 
 constexpr const char *kOwnTerminal = "This is the terminal comsend was started from.";
+constexpr const char *kFolderRefused = "A folder on the way to the port cannot be opened.";
 constexpr const char *kNoPermission = "You may not use this port. Serial ports belong to the dialout group: "
                                       "add yourself with \"sudo adduser $USER dialout\" and log in again.";
 
@@ -25,6 +30,7 @@ constexpr ReasonRow kReasons[] = {
     {ENODEV, kNoSuchPort, kGone},
     {ENOTTY, kNotSerialPort, kNotSerialPort},
     {ERROR_OWN_TERMINAL, kOwnTerminal, kOwnTerminal},
+    {ERROR_FOLDER_REFUSED, kFolderRefused, kFolderRefused},
     {EBUSY, kInUse, kInUse},
     {EACCES, kNoPermission, kNoPermission},
     {EPERM, kNoPermission, kNoPermission},
@@ -33,6 +39,11 @@ constexpr ReasonRow kReasons[] = {
     {EINVAL, kSettingsRefused, kSettingsRefused},
     {ETIMEDOUT, kNoAnswer, kStalled},
     {ERROR_SEND_CANCELLED, kCancelled, kCancelled},
+    {ERROR_SEND_STALLED, kStalled, kStalled},
+    {ENOMEM, kShortOfMemory, kShortOfMemory},
+    {EAGAIN, kShortOfMemory, kShortOfMemory},
+    {EMFILE, kTooManyFiles, kTooManyFiles},
+    {ENFILE, kTooManyFiles, kTooManyFiles},
 };
 
 } // namespace
@@ -42,7 +53,12 @@ std::span<const ReasonRow> Reasons()
     return kReasons;
 }
 
-std::string SystemText(DWORD error)
+const char *ReasonAtEveryValue(PortStage /*stage*/)
+{
+    return nullptr;
+}
+
+std::string SystemText(std::uint32_t error)
 {
     return std::strerror(static_cast<int>(error));
 }

@@ -1,11 +1,15 @@
 #include "openports.h"
 
+#include "closeport.h"
+
 #include "posix/quickexit.h"
 
 #include <array>
 #include <atomic>
 #include <cstdlib>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 
 namespace comsend {
 
@@ -16,11 +20,29 @@ namespace {
 // release, which may run in a signal handler, reads only whole values.
 constinit std::array<std::atomic<int>, 64> slots{};
 
-void ReleaseExclusiveModes() noexcept
+// What the quick exit may do from a signal handler: system calls only. The
+// lock goes too: a process that dies of a fatal signal keeps its
+// descriptors until its core dump is written, which may take a while.
+void ReleaseHeldPorts() noexcept
 {
     for (const auto &slot : slots) {
-        if (const int held = slot.load(); held != 0)
+        if (const int held = slot.load(); held != 0) {
             ::ioctl(held - 1, TIOCNXCL);
+            ::tcflush(held - 1, TCOFLUSH);
+            ::flock(held - 1, LOCK_UN);
+        }
+    }
+}
+
+// At a normal exit the ports are closed, so that the kernel's own close at
+// exit never waits for a driver that cannot throw its queue away.
+void CloseAtExit() noexcept
+{
+    for (auto &slot : slots) {
+        if (const int held = slot.exchange(0); held != 0) {
+            ::ioctl(held - 1, TIOCNXCL);
+            CloseWithoutWaiting(held - 1);
+        }
     }
 }
 
@@ -28,8 +50,8 @@ void ReleaseExclusiveModes() noexcept
 void ReleaseAtEveryExit()
 {
     static const bool registered = [] {
-        OnQuickExit(ReleaseExclusiveModes);
-        return std::atexit(ReleaseExclusiveModes) == 0;
+        OnQuickExit(ReleaseHeldPorts);
+        return std::atexit(CloseAtExit) == 0;
     }();
     static_cast<void>(registered);
 }

@@ -1,52 +1,23 @@
-// The long write's view of a POSIX terminal. The descriptor is
-// non-blocking: a write takes what fits, or nothing, and poll() waits for
-// room, never longer than the caller allows; a write that fails has written
-// nothing. TIOCOUTQ tells what the driver still holds (a pseudo-terminal
-// always says 0: its bytes wait in its reader's buffer, where no discard of
-// ours may reach them). tcflow() holds the output and tcflush() throws away
-// what is queued. After a USB adapter is unplugged the terminal is hung up
-// and every one of these calls fails with EIO.
+#include "portio_posix.h"
+
 #include "linesettings.h"
-#include "porthandle.h"
-#include "serial/portio.h"
 #include "uniquefd.h"
+#include "waker_posix.h"
 
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 
-namespace comsend::portio {
+namespace comsend::serial {
 
 namespace {
 
-DWORD ErrnoValue()
+ErrorCode ErrnoValue()
 {
-    return static_cast<DWORD>(errno);
+    return static_cast<ErrorCode>(errno);
 }
 
-// The call's own result: 0, or the errno value it failed with.
-template <typename Call> DWORD Checked(HANDLE port, Call call)
-{
-    const int fd = DescriptorOf(port);
-    if (fd < 0)
-        return EBADF;
-    return RetryOnInterrupt([&] { return call(fd); }) == 0 ? 0 : ErrnoValue();
-}
-
-ssize_t WriteSome(int fd, const char *bytes, DWORD count)
-{
-    return RetryOnInterrupt([&] { return ::write(fd, bytes, count); });
-}
-
-// Waits for room for at most `wait`; a signal only cuts the wait short.
-void WaitForRoom(int fd, std::chrono::milliseconds wait)
-{
-    pollfd entry{fd, POLLOUT, 0};
-    ::poll(&entry, 1, static_cast<int>(wait.count()));
-}
-
-BYTE DataBits(tcflag_t cflag)
+std::uint8_t DataBits(tcflag_t cflag)
 {
     switch (cflag & CSIZE) {
     case CS5:
@@ -60,63 +31,98 @@ BYTE DataBits(tcflag_t cflag)
     }
 }
 
+// Whole milliseconds, rounded up, so that a short wait is never none.
+int Milliseconds(Clock::duration duration)
+{
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(duration).count();
+    return static_cast<int>(std::clamp<decltype(ms)>(ms, 0, 60'000));
+}
+
 } // namespace
 
-Written Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait)
+bool MeansGone(int error)
 {
-    const int fd = DescriptorOf(port);
-    if (fd < 0)
-        return {.error = EBADF};
-    ssize_t result = WriteSome(fd, bytes, count);
-    if (result < 0 && errno == EAGAIN) {
-        WaitForRoom(fd, wait);
-        result = WriteSome(fd, bytes, count);
-    }
-    if (result < 0)
-        return {.error = errno == EAGAIN ? 0 : ErrnoValue()};
-    const auto taken = static_cast<DWORD>(result);
-    return {.taken = taken, .mayHaveTaken = taken};
+    return error == EIO || error == ENODEV || error == ENXIO;
 }
 
-DWORD Queued(HANDLE port, DWORD &queued)
+PosixPortIo::PosixPortIo(int fd, const Waker &waker, DeviceTraits traits, const SystemCalls &calls)
+    : fd_(fd), wakeFd_(waker.Get().fd), traits_(traits), calls_(calls)
+{}
+
+Failure PosixPortIo::Checked(int result) const
 {
-    int bytes = 0;
-    const DWORD error = Checked(port, [&](int fd) { return ::ioctl(fd, TIOCOUTQ, &bytes); });
-    queued = error == 0 && bytes > 0 ? static_cast<DWORD>(bytes) : 0;
-    return error;
+    if (result == 0)
+        return {};
+    const int error = errno;
+    const Fault fault = MeansGone(error)                     ? Fault::Gone
+                        : error == ENOTTY || error == EINVAL ? Fault::Unsupported
+                                                             : Fault::Other;
+    return {.code = static_cast<ErrorCode>(error), .fault = fault};
 }
 
-DWORD HoldOutput(HANDLE port)
-{
-    return Checked(port, [](int fd) { return ::tcflow(fd, TCOOFF); });
-}
-
-DWORD ResumeOutput(HANDLE port)
-{
-    return Checked(port, [](int fd) { return ::tcflow(fd, TCOON); });
-}
-
-DWORD DiscardOutput(HANDLE port)
-{
-    return Checked(port, [](int fd) { return ::tcflush(fd, TCOFLUSH); });
-}
-
-DWORD Format(HANDLE port, LineFormat &format)
+Failure PosixPortIo::Format(LineFormat &format)
 {
     termios tio{};
-    const DWORD error = Checked(port, [&](int fd) { return ::tcgetattr(fd, &tio); });
-    if (error != 0)
-        return error;
-    const BYTE dataBits = DataBits(tio.c_cflag);
+    const Failure failure = Checked(RetryOnInterrupt([&] { return calls_.getattr(fd_, &tio); }));
+    if (failure)
+        return failure;
+    const std::uint8_t dataBits = DataBits(tio.c_cflag);
     const bool extraStop = (tio.c_cflag & CSTOPB) != 0;
-    format = {.bitsPerSecond = static_cast<DWORD>(BitsPerSecond(cfgetospeed(&tio))),
+    format = {.bitsPerSecond = static_cast<std::uint32_t>(BitsPerSecond(cfgetospeed(&tio))),
               .dataBits = dataBits,
               .parity = (tio.c_cflag & PARENB) != 0,
               // With five data bits, CSTOPB is one and a half stop bits.
-              .stopBits = !extraStop      ? ONESTOPBIT
-                          : dataBits == 5 ? ONE5STOPBITS
-                                          : TWOSTOPBITS};
-    return 0;
+              .stopBits = !extraStop      ? StopBits::One
+                          : dataBits == 5 ? StopBits::OneAndHalf
+                                          : StopBits::Two};
+    return {};
 }
 
-} // namespace comsend::portio
+Written PosixPortIo::Write(const char *bytes, std::uint32_t count)
+{
+    const ssize_t result = RetryOnInterrupt([&] { return calls_.write(fd_, bytes, count); });
+    if (result >= 0)
+        return {.failure = {},
+                .taken = static_cast<std::uint32_t>(result),
+                .mayHaveTaken = static_cast<std::uint32_t>(result)};
+    if (errno == EAGAIN)
+        return {};
+    return {.failure = {.code = ErrnoValue(), .fault = MeansGone(errno) ? Fault::Gone : Fault::Other}};
+}
+
+Queue PosixPortIo::Queued()
+{
+    int bytes = 0;
+    const Failure failure = Checked(RetryOnInterrupt([&] { return calls_.outq(fd_, &bytes); }));
+    return {.failure = failure, .bytes = !failure && bytes > 0 ? static_cast<std::uint32_t>(bytes) : 0};
+}
+
+// The port is always polled, so that a hang-up ends the wait too; a signal
+// only cuts it short.
+void PosixPortIo::Wait(Clock::duration timeout, bool forRoom)
+{
+    pollfd entries[] = {{fd_, static_cast<short>(forRoom ? POLLOUT : 0), 0}, {wakeFd_, POLLIN, 0}};
+    calls_.poll(entries, wakeFd_ >= 0 ? 2 : 1, Milliseconds(timeout));
+}
+
+void PosixPortIo::Pause(Clock::duration duration)
+{
+    RetryOnInterrupt([&] { return calls_.poll(nullptr, 0, Milliseconds(duration)); });
+}
+
+Failure PosixPortIo::HoldOutput()
+{
+    return Checked(RetryOnInterrupt([&] { return calls_.flow(fd_, TCOOFF); }));
+}
+
+Failure PosixPortIo::ResumeOutput()
+{
+    return Checked(RetryOnInterrupt([&] { return calls_.flow(fd_, TCOON); }));
+}
+
+Failure PosixPortIo::DiscardOutput()
+{
+    return Checked(RetryOnInterrupt([&] { return calls_.flush(fd_, TCOFLUSH); }));
+}
+
+} // namespace comsend::serial

@@ -9,9 +9,10 @@
 // once even on a port that would wait for carrier detect, and O_NOCTTY so
 // that the port never becomes our controlling terminal. The descriptor stays
 // non-blocking: a write that cannot go on waits in poll() for a short while
-// and comes back (portio_posix.cpp). Connect only opens: the line settings
-// stay as they were, and the modem lines are as the kernel leaves them on
-// open (it raises DTR and RTS on every open of a serial line).
+// and comes back (portio_posix.cpp). Connect changes one thing only: it
+// silences the line (SilenceLine below), so that the kernel never answers
+// the far end by itself; the speed, the framing and the modem lines stay as
+// they were (the kernel raises DTR and RTS on every open of a serial line).
 //
 // Exclusive use: flock(LOCK_EX) is the advisory whole-file lock that pyserial,
 // picocom and other serial programs also take, and it binds root too;
@@ -27,9 +28,11 @@
 //
 // Every failure keeps its reason for GetLastError: the errno value of the
 // call that failed, or the layer's own value where no call did.
+#include "closeport.h"
 #include "linesettings.h"
 #include "openports.h"
 #include "porthandle.h"
+#include "portio_posix.h"
 #include "portname.h"
 #include "ttydevice.h"
 #include "uniquefd.h"
@@ -67,8 +70,10 @@ DWORD ErrnoValue()
 DWORD CheckDevice(const std::string &path, dev_t &device)
 {
     struct stat info {};
+    // stat() needs no permission on the device itself, only the search
+    // permission of every folder on the way: EACCES means one of those.
     if (::stat(path.c_str(), &info) != 0)
-        return ErrnoValue();
+        return errno == EACCES ? ERROR_FOLDER_REFUSED : ErrnoValue();
     if (!S_ISCHR(info.st_mode))
         return ENOTTY;
     device = info.st_rdev;
@@ -107,6 +112,29 @@ DWORD TakeExclusiveUse(int fd)
     return error;
 }
 
+void GiveUpExclusiveUse(int fd)
+{
+    OpenPorts::Remove(fd);
+    ::ioctl(fd, TIOCNXCL);
+    RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
+}
+
+// A terminal fresh from its open echoes what it receives (with ICRNL and
+// ONLCR, "AT\r" comes back as "AT\r\n"), and with software flow control
+// the kernel, or an adapter chip that does it for the kernel, sends XOFF and
+// XON to the far end as its input fills, which it does since comsend never
+// reads. None of that was typed, so it is all turned off; nothing else is
+// touched. Send's settings keep it off.
+DWORD SilenceLine(int fd)
+{
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0)
+        return ErrnoValue();
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOPRT | ECHOKE);
+    settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+    return RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &settings); }) == 0 ? 0 : ErrnoValue();
+}
+
 DWORD OpenTerminal(const std::string &path, UniqueFd &port)
 {
     dev_t device{};
@@ -123,6 +151,10 @@ DWORD OpenTerminal(const std::string &path, UniqueFd &port)
         return ErrnoValue();
     if (const DWORD error = TakeExclusiveUse(fd.Get()))
         return error;
+    if (const DWORD error = SilenceLine(fd.Get())) {
+        GiveUpExclusiveUse(fd.Get());
+        return error;
+    }
     port = std::move(fd);
     return 0;
 }
@@ -208,36 +240,41 @@ HANDLE OpenSerialPort(LPCSTR lpFileName)
 
 // A record that is refused leaves the line's settings (speed, framing, flow
 // control) exactly as they were: whatever part of them the device took is
-// undone. A modem line it changed before the refusal stays changed.
-BOOL SetCommState(HANDLE hFile, LPDCB lpDCB)
+// undone. A modem line it changed before the refusal stays changed. A line
+// that was hung up (EIO, ENODEV, ENXIO) belongs to a device that has gone.
+SendAccount SetPortState(HANDLE hFile, const DCB &dcb)
 {
+    const auto failed = [](DWORD error) {
+        lastError = error;
+        return SendAccount{.error = error,
+                           .stage = serial::MeansGone(static_cast<int>(error)) ? PortStage::Held
+                                                                               : PortStage::Settings};
+    };
     const int fd = DescriptorOf(hFile);
     if (fd < 0)
-        return Fail(EBADF);
-    const auto settings = lpDCB != nullptr ? TranslateDcb(*lpDCB) : std::nullopt;
+        return failed(EBADF);
+    const auto settings = TranslateDcb(dcb);
     if (!settings)
-        return Fail(EINVAL);
+        return failed(EINVAL);
     termios previous{};
     if (::tcgetattr(fd, &previous) != 0)
-        return Fail(ErrnoValue());
+        return failed(ErrnoValue());
     const DWORD error = ApplySettings(fd, *settings, previous);
     if (error != 0) {
         RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &previous); });
-        return Fail(error);
+        return failed(error);
     }
-    return TRUE;
+    return {};
 }
 
-BOOL CloseHandle(HANDLE hObject)
+BOOL ClosePort(HANDLE hObject)
 {
     const int fd = DescriptorOf(hObject);
     if (fd < 0)
         return Fail(EBADF);
-    OpenPorts::Remove(fd);
-    ::ioctl(fd, TIOCNXCL);
-    RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
-    // close() is not retried: on Linux the descriptor is gone even when it reports EINTR.
-    return ::close(fd) == 0 || errno == EINTR ? TRUE : Fail(ErrnoValue());
+    GiveUpExclusiveUse(fd);
+    const int error = CloseWithoutWaiting(fd);
+    return error == 0 ? TRUE : Fail(static_cast<DWORD>(error));
 }
 
 } // namespace comsend

@@ -59,9 +59,15 @@ bool ParseDriverLine(std::string_view line, DriverLine &driver)
     return true;
 }
 
+// Serial lines are what the kernel's serial drivers register (the UARTs,
+// USB and Bluetooth adapters, modems) and the slave sides of
+// pseudo-terminals, which programs use as virtual serial lines. Everything
+// else is a terminal of another kind: a virtual console ("console"), the
+// system's own devices ("system", "system:/dev/tty", ...), a
+// pseudo-terminal's master, and any type a newer kernel may add.
 bool IsSerialLineType(std::string_view type)
 {
-    return !type.starts_with("system") && type != "pty:master";
+    return type == "serial" || type == "pty:slave";
 }
 
 } // namespace
@@ -113,6 +119,17 @@ bool IsOwnTerminal(dev_t device)
             return true;
     }
     return device != 0 && ControllingTerminal() == device;
+}
+
+bool IsPseudoTerminalSlave(dev_t device)
+{
+    const unsigned major = ::major(device);
+    return (major >= 136 && major <= 143) || major == 3;
+}
+
+bool IsSerialUart(dev_t device)
+{
+    return ::major(device) == 4 && ::minor(device) >= 64;
 }
 
 TtyVerdict ClassifyCharDevice(dev_t device)

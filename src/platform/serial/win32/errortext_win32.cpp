@@ -1,19 +1,26 @@
 // The Windows error values the kernel and the serial layer give. Drivers of
-// removed USB adapters fail the calls on a port that is held with
-// ERROR_ACCESS_DENIED, ERROR_GEN_FAILURE, ERROR_BAD_COMMAND,
-// ERROR_DEVICE_NOT_CONNECTED, ERROR_DEVICE_REMOVED or ERROR_OPERATION_ABORTED
-// (a write aborted by the removal): held, comsend's port cannot be another
-// program's. An outgoing Bluetooth port whose device is off or out of range
-// fails its open with ERROR_SEM_TIMEOUT after seconds. The system's own
-// words come in the system's language and ANSI code page, which is what the
-// message box shows.
+// removed USB adapters fail a write or a status query on a port that is held
+// with the values faults.h lists; a value heard from working devices too
+// reaches this table from a held port only where the device's status has
+// confirmed it gone (faults.h), and held, comsend's port cannot be another
+// program's. Line settings that a driver refuses are refused whatever the
+// value, unless the status showed the device gone. An outgoing Bluetooth
+// port whose device is off or out of range fails its open with
+// ERROR_SEM_TIMEOUT after seconds. The system's own words come in the
+// system's language and ANSI code page, which is what the message box shows.
+// Where the port thread cannot be started, the program's open gives
+// ERROR_NOT_ENOUGH_MEMORY, as the kernel's CreateThread does.
+#include "faults.h"
 #include "serial/reasons.h"
+
+#include "platform/kernel.h"
 
 namespace comsend {
 
 namespace {
 
 using namespace reason;
+using serial::kErrorNoSuchDevice;
 
 constexpr ReasonRow kReasons[] = {
     {ERROR_FILE_NOT_FOUND, kNoSuchPort, kNoSuchPort},
@@ -22,18 +29,28 @@ constexpr ReasonRow kReasons[] = {
     {ERROR_BAD_PATHNAME, kNoSuchPort, kNoSuchPort},
     {ERROR_FILENAME_EXCED_RANGE, kNoSuchPort, kNoSuchPort},
     {ERROR_NOT_SERIAL_PORT, kNotSerialPort, kNotSerialPort},
+    {ERROR_NOT_FOUND, kNoSuchPort, kDeviceError},
+    {kErrorNoSuchDevice, kNoSuchPort, kGone},
+    {ERROR_DEV_NOT_EXIST, kNoSuchPort, kGone},
     {ERROR_ACCESS_DENIED, kInUse, kGone},
     {ERROR_SHARING_VIOLATION, kInUse, kInUse},
-    {ERROR_GEN_FAILURE, kGone, kGone},
+    {ERROR_GEN_FAILURE, kDeviceError, kGone},
     {ERROR_DEVICE_NOT_CONNECTED, kGone, kGone},
     {ERROR_DEVICE_REMOVED, kGone, kGone},
-    {ERROR_NOT_READY, kGone, kGone},
-    {ERROR_BAD_COMMAND, kGone, kGone},
-    {ERROR_OPERATION_ABORTED, kGone, kGone},
+    {ERROR_NOT_READY, kDeviceError, kDeviceError},
+    {ERROR_BAD_COMMAND, kDeviceError, kGone},
+    {ERROR_INVALID_HANDLE, kNotSerialPort, kDeviceError},
+    {ERROR_IO_DEVICE, kDeviceError, kDeviceError},
+    {ERROR_OPERATION_ABORTED, kAborted, kAborted},
     {ERROR_INVALID_PARAMETER, kSettingsRefused, kSettingsRefused},
     {ERROR_TIMEOUT, kNoAnswer, kStalled},
     {ERROR_SEM_TIMEOUT, kNoAnswer, kStalled},
     {ERROR_SEND_CANCELLED, kCancelled, kCancelled},
+    {ERROR_SEND_STALLED, kStalled, kStalled},
+    {ERROR_NOT_ENOUGH_MEMORY, kShortOfMemory, kShortOfMemory},
+    {ERROR_OUTOFMEMORY, kShortOfMemory, kShortOfMemory},
+    {ERROR_NO_SYSTEM_RESOURCES, kShortOfMemory, kShortOfMemory},
+    {ERROR_TOO_MANY_OPEN_FILES, kTooManyFiles, kTooManyFiles},
 };
 
 } // namespace
@@ -43,8 +60,13 @@ std::span<const ReasonRow> Reasons()
     return kReasons;
 }
 
+const char *ReasonAtEveryValue(PortStage stage)
+{
+    return stage == PortStage::Settings ? kSettingsRefused : nullptr;
+}
+
 // The system's message for the value, without its line end and final stop.
-std::string SystemText(DWORD error)
+std::string SystemText(std::uint32_t error)
 {
     char text[512] = {};
     const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS

@@ -17,6 +17,8 @@ const KernelCalls kSystem{
     .ClearCommError = ::ClearCommError,
     .PurgeComm = ::PurgeComm,
     .EscapeCommFunction = ::EscapeCommFunction,
+    .WaitForSingleObject = ::WaitForSingleObject,
+    .Sleep = ::Sleep,
 };
 
 const KernelCalls *current = &kSystem;

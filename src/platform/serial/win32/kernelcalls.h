@@ -18,6 +18,9 @@ struct KernelCalls {
     decltype(&::ClearCommError) ClearCommError;
     decltype(&::PurgeComm) PurgeComm;
     decltype(&::EscapeCommFunction) EscapeCommFunction;
+    // The waits of the long write, so that a test's driver can keep time.
+    decltype(&::WaitForSingleObject) WaitForSingleObject;
+    decltype(&::Sleep) Sleep;
 };
 
 // The table in use.

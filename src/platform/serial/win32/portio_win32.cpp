@@ -1,83 +1,107 @@
-// The long write's view of a Windows serial port. The handle is synchronous:
-// every write runs under a total write timeout of the time the caller
-// allows, after which the driver returns what it took so far. Without a
-// timeout a write to a stalled device could never be given up (wine cannot
-// even cancel one). The read timeouts make a read return at once; comsend
-// never reads, but no call it makes may block.
-//
-// A write that fails, a timeout reported as a failure included, may have
-// taken more than the count it reports: some drivers report 0 for a write
-// they had partly sent. ClearCommError's cbOutQue is what the driver holds;
-// when the device has been removed the call fails, and that is kept as the
-// reason, never read as an empty queue. SETXOFF holds the output as if the
-// far end had sent XOFF, PurgeComm throws the queue away.
+#include "portio_win32.h"
+
+#include "faults.h"
 #include "kernelcalls.h"
-#include "serial/portio.h"
+#include "waker_win32.h"
+
+#include "serial/longwrite.h"
 
 #include <algorithm>
+#include <chrono>
 
-namespace comsend::portio {
+namespace comsend::serial {
 
 namespace {
 
-DWORD Checked(BOOL done)
+DWORD Milliseconds(Clock::duration duration)
 {
-    return done ? 0 : ::GetLastError();
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(duration).count();
+    return static_cast<DWORD>(std::clamp<decltype(ms)>(ms, 0, 60'000));
 }
 
 } // namespace
 
-Written Write(HANDLE port, const char *bytes, DWORD count, std::chrono::milliseconds wait)
+Win32PortIo::Win32PortIo(HANDLE port, const Waker &waker) : port_(port), wakeEvent_(waker.Get().event) {}
+
+Failure Win32PortIo::Checked(BOOL done) const
+{
+    return done ? Failure{} : Confirmed(port_, ::GetLastError());
+}
+
+// The read timeouts make a read return at once: comsend never reads, but no
+// call it makes may block.
+Failure Win32PortIo::Prepare()
 {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.WriteTotalTimeoutConstant =
-        static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1));
-    if (!Kernel().SetCommTimeouts(port, &timeouts))
-        return {.error = ::GetLastError()};
-    DWORD written = 0;
-    const BOOL done = Kernel().WriteFile(port, bytes, count, &written, nullptr);
-    const DWORD taken = std::min(written, count);
-    if (done)
-        return {.taken = taken, .mayHaveTaken = taken};
-    return {.error = ::GetLastError(), .taken = taken, .mayHaveTaken = count};
+    timeouts.WriteTotalTimeoutConstant = Milliseconds(kStallMargin);
+    return Checked(Kernel().SetCommTimeouts(port_, &timeouts));
 }
 
-DWORD Queued(HANDLE port, DWORD &queued)
-{
-    DWORD errors = 0;
-    COMSTAT status{};
-    const DWORD error = Checked(Kernel().ClearCommError(port, &errors, &status));
-    queued = error == 0 ? status.cbOutQue : 0;
-    return error;
-}
-
-DWORD HoldOutput(HANDLE port)
-{
-    return Checked(Kernel().EscapeCommFunction(port, SETXOFF));
-}
-
-DWORD ResumeOutput(HANDLE port)
-{
-    return Checked(Kernel().EscapeCommFunction(port, SETXON));
-}
-
-DWORD DiscardOutput(HANDLE port)
-{
-    return Checked(Kernel().PurgeComm(port, PURGE_TXABORT | PURGE_TXCLEAR));
-}
-
-DWORD Format(HANDLE port, LineFormat &format)
+Failure Win32PortIo::Format(LineFormat &format)
 {
     ::DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    const DWORD error = Checked(Kernel().GetCommState(port, &dcb));
-    if (error == 0)
+    const Failure failure = Checked(Kernel().GetCommState(port_, &dcb));
+    if (!failure)
         format = {.bitsPerSecond = dcb.BaudRate,
                   .dataBits = dcb.ByteSize,
                   .parity = dcb.Parity != NOPARITY,
-                  .stopBits = dcb.StopBits};
-    return error;
+                  .stopBits = dcb.StopBits == TWOSTOPBITS    ? StopBits::Two
+                              : dcb.StopBits == ONE5STOPBITS ? StopBits::OneAndHalf
+                                                             : StopBits::One};
+    return failure;
 }
 
-} // namespace comsend::portio
+// A write that failed may have sent more than it reports, unless it reports
+// all it was given.
+Written Win32PortIo::Write(const char *bytes, std::uint32_t count)
+{
+    DWORD written = 0;
+    const BOOL done = Kernel().WriteFile(port_, bytes, count, &written, nullptr);
+    const DWORD taken = std::min<DWORD>(written, count);
+    if (done)
+        return {.failure = {}, .taken = taken, .mayHaveTaken = taken};
+    return {.failure = Confirmed(port_, ::GetLastError()), .taken = taken, .mayHaveTaken = count};
+}
+
+Queue Win32PortIo::Queued()
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (Kernel().ClearCommError(port_, &errors, &status))
+        return {.failure = {}, .bytes = status.cbOutQue};
+    const DWORD error = ::GetLastError();
+    if (MeansNoSuchCall(error))
+        return {.failure = {.code = error, .fault = Fault::Unsupported}};
+    return {.failure = Confirmed(port_, error)};
+}
+
+// A write blocks in its driver while it waits for room, so waiting for room
+// is only waiting.
+void Win32PortIo::Wait(Clock::duration timeout, bool /*forRoom*/)
+{
+    Kernel().WaitForSingleObject(wakeEvent_, Milliseconds(timeout));
+}
+
+void Win32PortIo::Pause(Clock::duration duration)
+{
+    Kernel().Sleep(Milliseconds(duration));
+}
+
+Failure Win32PortIo::HoldOutput()
+{
+    return Checked(Kernel().EscapeCommFunction(port_, SETXOFF));
+}
+
+Failure Win32PortIo::ResumeOutput()
+{
+    return Checked(Kernel().EscapeCommFunction(port_, SETXON));
+}
+
+Failure Win32PortIo::DiscardOutput()
+{
+    return Checked(Kernel().PurgeComm(port_, PURGE_TXABORT | PURGE_TXCLEAR));
+}
+
+} // namespace comsend::serial

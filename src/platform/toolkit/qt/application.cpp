@@ -1,13 +1,18 @@
-// The application object on Qt: the QApplication, the window loop, message
-// boxes, and the end of the program on a close request.
+// The application object on Qt: the QApplication, what its start needs
+// first (the signals that end the program, what a run takes from the
+// system, the toolkit's run-time folder), the window loop, message boxes,
+// and the end of the program on a close request.
 #include "boxmodality.h"
 #include "closesignals.h"
 #include "formwindow.h"
 #include "native.h"
+#include "runtimedir.h"
 #include "textcodec.h"
 #include "toolkit/backend.h"
 
 #include "platform/form.h"
+#include "posix/endingsignals.h"
+#include "posix/startreserve.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -19,6 +24,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <string>
 #include <utility>
 
 namespace comsend {
@@ -104,18 +111,49 @@ NativePart<NativeApplication> MakeNativeApplication()
     return MakeNativePart<NativeApplication>();
 }
 
-void TApplication::Initialize()
+namespace {
+
+// Short of what a run takes, the program says so in one line and ends with
+// status 1 before there is any window.
+[[noreturn]] void CannotStart(const std::string &why)
 {
+    std::fprintf(stderr, "comsend: %s\n", why.c_str());
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+void StartToolkit(NativeApplication &native, std::string &programName)
+{
+    EndOnSignals();
+    if (const std::string missing = ShortOfStartResources(); !missing.empty())
+        CannotStart(missing);
+    ProvideRuntimeDirectory();
+    // With X's shared memory, every new picture of a window (a message box's
+    // included) comes with a descriptor over the X connection; where none is
+    // free, the connection breaks and the window loop waits for it forever.
+    // The windows are small: their pictures go over the connection instead.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     // The toolkit is given the program's name only: nothing on the command
     // line, not even the toolkit's own options, has any effect.
-    if (QApplication::instance() == nullptr) {
-        native_->argv[0] = programName_.data();
-        const QtMessageHandler previous = qInstallMessageHandler(NoWindowSystem);
-        native_->toolkit = std::make_unique<QApplication>(native_->argc, native_->argv.data());
-        qInstallMessageHandler(previous);
-        for (const QString &message : std::exchange(startupMessages, {}))
-            std::fprintf(stderr, "%s\n", qPrintable(message));
+    native.argv[0] = programName.data();
+    const QtMessageHandler previous = qInstallMessageHandler(NoWindowSystem);
+    try {
+        native.toolkit = std::make_unique<QApplication>(native.argc, native.argv.data());
+    } catch (const std::bad_alloc &) {
+        CannotStart("not enough memory to start");
     }
+    qInstallMessageHandler(previous);
+    for (const QString &message : std::exchange(startupMessages, {}))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+void TApplication::Initialize()
+{
+    if (QApplication::instance() == nullptr)
+        StartToolkit(*native_, programName_);
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.comsend.Comsend"));
     SubstituteFonts();

@@ -12,8 +12,12 @@ target_sources(comsend_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/formwindow.h
     ${CMAKE_CURRENT_LIST_DIR}/glyphs.cpp
     ${CMAKE_CURRENT_LIST_DIR}/glyphs.h
+    ${CMAKE_CURRENT_LIST_DIR}/heldtext.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/heldtext.h
     ${CMAKE_CURRENT_LIST_DIR}/native.h
     ${CMAKE_CURRENT_LIST_DIR}/progress.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/runtimedir.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/runtimedir.h
     ${CMAKE_CURRENT_LIST_DIR}/textcodec.cpp
     ${CMAKE_CURRENT_LIST_DIR}/textcodec.h
 )

@@ -1,5 +1,6 @@
 #include "closesignals.h"
 
+#include "posix/endingsignals.h"
 #include "posix/quickexit.h"
 
 #include "platform/application.h"
@@ -49,6 +50,8 @@ bool InstallHandlers()
     action.sa_flags = SA_RESTART;
     for (const int signal : kCloseSignals)
         ::sigaction(signal, &action, nullptr);
+    // A launcher may have started the program with them blocked.
+    UnblockSignals(kCloseSignals);
     return true;
 }
 

@@ -1,5 +1,9 @@
 // The controls over their widgets. A label that sizes itself follows its
-// caption; a button's click runs its handler as the window loop does.
+// caption, up to a length: measuring a caption of a million characters
+// would keep the window loop busy for seconds, so a longer one shows its
+// beginning and an ellipsis, and screen readers get all of it as the
+// label's name. A button's click runs its handler as the window loop does.
+#include "heldtext.h"
 #include "native.h"
 #include "textcodec.h"
 #include "toolkit/backend.h"
@@ -22,6 +26,23 @@ template <class Widget> Widget *As(QWidget *widget)
 QWidget *WidgetFor(const TForm &form, const TControlDescription &description)
 {
     return form.Native().controls.at(form.Description().IndexOf(description));
+}
+
+// Far more than any window shows, and quick to measure.
+constexpr qsizetype kLongestCaption = 1000;
+
+void SetCaption(QLabel *label, const QString &text, const TControlDescription &description)
+{
+    if (!description.AutoSize || text.size() <= kLongestCaption) {
+        label->setText(text);
+        label->setAccessibleName(QString::fromUtf8(description.AccessibleName));
+        return;
+    }
+    qsizetype shown = kLongestCaption;
+    if (text.at(shown - 1).isHighSurrogate())
+        --shown;
+    label->setText(text.left(shown) + QChar(u'\u2026'));
+    label->setAccessibleName(text);
 }
 
 } // namespace
@@ -55,7 +76,7 @@ void TControl::SetText(const AnsiString &Text)
     const QString text = FromAnsiString(Text);
     switch (description_.Class) {
     case TControlClass::Label:
-        As<QLabel>(widget)->setText(text);
+        SetCaption(As<QLabel>(widget), text, description_);
         break;
     case TControlClass::ComboBox:
         As<QComboBox>(widget)->setEditText(text);
@@ -64,7 +85,7 @@ void TControl::SetText(const AnsiString &Text)
         As<QPushButton>(widget)->setText(text);
         break;
     case TControlClass::Edit:
-        As<QLineEdit>(widget)->setText(text);
+        SetBoxText(As<QLineEdit>(widget), text);
         break;
     case TControlClass::Memo:
         As<QPlainTextEdit>(widget)->setPlainText(text);

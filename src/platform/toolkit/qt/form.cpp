@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <climits>
 #include <cmath>
@@ -142,6 +143,10 @@ TForm::TForm(TComponent *Owner, const TFormDescription &Description,
     // Qt cannot know the frame before the window is mapped, so it is the
     // client area that gets it.
     window->resize(Description.Width, Description.Height);
+    // The controls stand at fixed pixels, so a larger window only shows more
+    // background; no larger than the desktop, it never makes the toolkit
+    // paint and hold gigabytes because another client asked for a huge one.
+    window->setMaximumSize(window->screen()->virtualSize().expandedTo(window->size()));
     for (const TControlDescription &control : Description.Controls) {
         QWidget *widget = CreateControl(control, window);
         Place(widget, control, Description);

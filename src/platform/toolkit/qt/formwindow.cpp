@@ -5,9 +5,38 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QResizeEvent>
+
+#include <xcb/xcb.h>
 
 namespace comsend {
+
+FormWindow::FormWindow(TForm *Form) : form_(Form)
+{
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+FormWindow::~FormWindow()
+{
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+// Only the window that is up now counts: Qt destroys the X windows of its
+// own accord too, after it has let go of them.
+bool FormWindow::nativeEventFilter(const QByteArray &eventType, void *message, qintptr * /*result*/)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY)
+        return false;
+    const auto *destroyed = static_cast<const xcb_destroy_notify_event_t *>(message);
+    if (isVisible() && internalWinId() != 0 && destroyed->window == internalWinId())
+        CloseRequested(*form_);
+    return false;
+}
 
 void FormWindow::keyPressEvent(QKeyEvent *event)
 {
@@ -26,6 +55,14 @@ void FormWindow::keyPressEvent(QKeyEvent *event)
         button->click();
     else if (defaultButton != nullptr)
         defaultButton->Click();
+}
+
+void FormWindow::resizeEvent(QResizeEvent *event)
+{
+    const QSize bounded = event->size().boundedTo(maximumSize());
+    if (bounded != event->size())
+        resize(bounded);
+    QWidget::resizeEvent(event);
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)

@@ -45,9 +45,10 @@ public:
         if (cancel != nullptr)
             cancel->setFocus();
     }
-    void Update() override
+    void Update(bool Redraw) override
     {
-        Refresh();
+        if (Redraw)
+            Refresh();
         QApplication::processEvents();
     }
     bool CancelRequested() const override { return cancelled_; }

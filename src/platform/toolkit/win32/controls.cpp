@@ -3,6 +3,7 @@
 // on to the next control that takes it, so that the keyboard still works.
 #include "controlwindows.h"
 #include "native.h"
+#include "textboxes.h"
 #include "textcodec.h"
 #include "toolkit/backend.h"
 
@@ -30,7 +31,11 @@ AnsiString TControl::GetText() const
 
 void TControl::SetText(const AnsiString &Text)
 {
-    ::SetWindowTextW(native_->window, FromAnsiString(Text).c_str());
+    const std::wstring text = FromAnsiString(Text);
+    if (description_.Class == TControlClass::Edit)
+        SetBoxText(native_->window, text.c_str());
+    else
+        ::SetWindowTextW(native_->window, text.c_str());
     if (description_.AutoSize)
         FitToText(native_->window);
 }
@@ -49,6 +54,15 @@ void TControl::SetEnabled(bool Value)
             ::SetFocus(next);
     }
     ::EnableWindow(window, Value ? TRUE : FALSE);
+}
+
+void HoldTextBoxes(TForm &Form, bool Hold)
+{
+    const TFormDescription &description = Form.Description();
+    for (std::size_t i = 0; i < description.Controls.size(); ++i) {
+        if (description.Controls[i].Class == TControlClass::Edit)
+            HoldTextBox(Form.Native().controls[i], Hold);
+    }
 }
 
 void BindButton(TForm &Form, TBitBtn &Button)

@@ -120,9 +120,10 @@ public:
             ::PostQuitMessage(quitCode_);
     }
 
-    void Update() override
+    void Update(bool Redraw) override
     {
-        Refresh();
+        if (Redraw)
+            Refresh();
         if (!quit_ && !PumpWaiting(quitCode_))
             quit_ = true;
     }

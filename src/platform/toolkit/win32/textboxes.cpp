@@ -1,4 +1,4 @@
-// Both habits are window subclasses (comctl32's SetWindowSubclass), which
+// The habits are window subclasses (comctl32's SetWindowSubclass), which
 // go with their window.
 #include "textboxes.h"
 
@@ -11,6 +11,28 @@ namespace {
 
 constexpr UINT_PTR kChineseInputId = 1;
 constexpr UINT_PTR kMemoKeysId = 2;
+constexpr UINT_PTR kHeldTextId = 3;
+
+// Set while SetBoxText changes a held box: the window thread's own change.
+thread_local bool settingText = false;
+
+bool Edits(UINT message)
+{
+    switch (message) {
+    case WM_SETTEXT:
+    case EM_REPLACESEL:
+    case WM_CHAR:
+    case WM_IME_CHAR:
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+        return true;
+    default:
+        return false;
+    }
+}
 
 LRESULT CALLBACK ChineseInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
                               DWORD_PTR /*data*/)
@@ -49,7 +71,33 @@ LRESULT CALLBACK MemoKeys(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
+LRESULT CALLBACK HeldText(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                          DWORD_PTR /*data*/)
+{
+    if (Edits(message) && !settingText)
+        return message == WM_SETTEXT ? FALSE : 0;
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(window, HeldText, kHeldTextId);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 } // namespace
+
+void HoldTextBox(HWND Box, bool Hold)
+{
+    if (Hold)
+        ::SetWindowSubclass(Box, HeldText, kHeldTextId, 0);
+    else
+        ::RemoveWindowSubclass(Box, HeldText, kHeldTextId);
+    ::SendMessageW(Box, EM_SETREADONLY, Hold ? TRUE : FALSE, 0);
+}
+
+void SetBoxText(HWND Box, const wchar_t *Text)
+{
+    settingText = true;
+    ::SetWindowTextW(Box, Text);
+    settingText = false;
+}
 
 void AskForChineseInput(HWND Box)
 {

@@ -6,6 +6,9 @@
 // global; the calls are comsend's own, so they live in its namespace.
 #pragma once
 
+#include "platform/errorcodes.h"
+#include "platform/sendaccount.h"
+
 #include <cerrno>
 #include <cstdint>
 
@@ -95,15 +98,22 @@ inline constexpr DWORD RTS_CONTROL_TOGGLE = 3;
 // names for the ones the program itself sets; values with bit 29 set are the
 // serial layer's own, as on Windows.
 inline constexpr DWORD ERROR_FILE_NOT_FOUND = ENOENT;
+inline constexpr DWORD ERROR_INVALID_HANDLE = EBADF;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = EINVAL;
 inline constexpr DWORD ERROR_OPERATION_ABORTED = ECANCELED;
 inline constexpr DWORD ERROR_TIMEOUT = ETIMEDOUT;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = EILSEQ;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = ENOMEM;
 // The terminal this process was started from, or one it reads or writes as
 // its standard input, output or error: never taken as a port.
 inline constexpr DWORD ERROR_OWN_TERMINAL = 0x20000001U;
 // The user cancelled the send; a driver's own abort is ERROR_OPERATION_ABORTED.
-inline constexpr DWORD ERROR_SEND_CANCELLED = 0x20000003U;
+inline constexpr DWORD ERROR_SEND_CANCELLED = comsend::serial::kSendCancelled;
+// The device stopped taking bytes.
+inline constexpr DWORD ERROR_SEND_STALLED = comsend::serial::kSendStalled;
+// A folder on the way to the port may not be searched: the port itself was
+// never reached, so its permissions are not the reason.
+inline constexpr DWORD ERROR_FOLDER_REFUSED = 0x20000005U;
 
 // The calling convention of the entry point; only 32-bit Windows has one to name.
 #define WINAPI
@@ -112,10 +122,14 @@ namespace comsend {
 
 // Opens the named port for reading and writing, for exclusive and
 // synchronous use: the open Connect makes. It may take long (a Bluetooth
-// port waits for its device); the program runs it off the window's thread.
+// port waits for its device); the program runs it off the window's thread,
+// as every call here.
 HANDLE OpenSerialPort(LPCSTR lpFileName);
-BOOL SetCommState(HANDLE hFile, LPDCB lpDCB);
-BOOL CloseHandle(HANDLE hObject);
+// Puts the record into effect: {0} or why not, and whether the failure
+// came while the line took its settings or from a device that has gone.
+SendAccount SetPortState(HANDLE hFile, const DCB &dcb);
+// Closes the port without waiting for its driver (closeport.h).
+BOOL ClosePort(HANDLE hObject);
 
 // The error value of the calling thread's last failed call.
 DWORD GetLastError();

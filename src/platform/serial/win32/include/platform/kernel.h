@@ -14,13 +14,18 @@
 #endif
 #include <windows.h>
 
+#include "platform/errorcodes.h"
+#include "platform/sendaccount.h"
+
 // comsend's own error values, with bit 29 set as Windows reserves for
 // applications, so that none is ever taken for one of the system's.
 // The name opened something, but not a serial port (a file, a printer, the
 // console): it was closed again untouched.
 inline constexpr DWORD ERROR_NOT_SERIAL_PORT = 0x20000002UL;
 // The user cancelled the send; a driver's own abort is ERROR_OPERATION_ABORTED.
-inline constexpr DWORD ERROR_SEND_CANCELLED = 0x20000003UL;
+inline constexpr DWORD ERROR_SEND_CANCELLED = comsend::serial::kSendCancelled;
+// The device stopped taking bytes.
+inline constexpr DWORD ERROR_SEND_STALLED = comsend::serial::kSendStalled;
 
 namespace comsend {
 
@@ -34,10 +39,15 @@ static_assert(sizeof(DCB) == sizeof(::DCB), "the record keeps the kernel's layou
 
 // Opens the named port for reading and writing, for exclusive and
 // synchronous use: the open Connect makes. It may take long (a Bluetooth
-// port waits for its device); the program runs it off the window's thread.
+// port waits for its device); the program runs it off the window's thread,
+// as every call here.
 HANDLE OpenSerialPort(LPCSTR lpFileName);
-BOOL SetCommState(HANDLE hFile, DCB *lpDCB);
-BOOL CloseHandle(HANDLE hObject);
+// Puts the record into effect: {0} or why not, and whether the failure
+// came while the line took its settings or from a device that has gone.
+SendAccount SetPortState(HANDLE hFile, const DCB &dcb);
+// Throws away what the driver still holds, so that the close does not wait
+// for it, and closes the port.
+BOOL ClosePort(HANDLE hObject);
 
 using ::GetLastError;
 using ::SetLastError;

@@ -1,0 +1,50 @@
+#include "faults.h"
+
+#include "kernelcalls.h"
+
+#include <algorithm>
+#include <array>
+
+namespace comsend::serial {
+
+namespace {
+
+constexpr std::array<DWORD, 7> kRemoved{ERROR_ACCESS_DENIED,        ERROR_GEN_FAILURE,    ERROR_BAD_COMMAND,
+                                        ERROR_DEVICE_NOT_CONNECTED, ERROR_DEVICE_REMOVED, kErrorNoSuchDevice,
+                                        ERROR_DEV_NOT_EXIST};
+constexpr std::array<DWORD, 3> kNoSuchCall{ERROR_INVALID_FUNCTION, ERROR_NOT_SUPPORTED,
+                                           ERROR_INVALID_PARAMETER};
+
+bool In(DWORD error, const auto &values)
+{
+    return std::find(values.begin(), values.end(), error) != values.end();
+}
+
+} // namespace
+
+bool MeansRemoved(DWORD error)
+{
+    return In(error, kRemoved);
+}
+
+bool MeansNoSuchCall(DWORD error)
+{
+    return In(error, kNoSuchCall);
+}
+
+Failure Confirmed(HANDLE port, DWORD error)
+{
+    if (MeansRemoved(error))
+        return {.code = error, .fault = Fault::Gone};
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!Kernel().ClearCommError(port, &errors, &status)) {
+        const DWORD probe = ::GetLastError();
+        if (MeansRemoved(probe) || probe == ERROR_INVALID_HANDLE)
+            return {.code = probe, .fault = Fault::Gone};
+    }
+    const bool timeout = error == ERROR_SEM_TIMEOUT || error == ERROR_TIMEOUT;
+    return {.code = error, .fault = timeout ? Fault::Timeout : Fault::Other};
+}
+
+} // namespace comsend::serial
