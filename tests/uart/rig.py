@@ -270,7 +270,8 @@ def verdict(case, result, data):
         start = payload(case.count)[:len(data)]
         if data != start:
             bad = next(i for i, (a, b) in enumerate(zip(data, start)) if a != b)
-            problems.append(f"bytes: the {len(data)} that arrived are not the text's start, first difference at {bad}")
+            problems.append(f"bytes: the {len(data)} that arrived are not the text's start, first difference at {bad}"
+                            f" ({data[bad:bad + 8].hex()} for {start[bad:bad + 8].hex()})")
         if case.cut_below is not None and len(data) >= case.cut_below:
             problems.append(f"unplugged too late: {len(data)} arrived")
         if not 0 <= sent <= len(data):
