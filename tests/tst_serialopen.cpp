@@ -220,7 +220,8 @@ void SerialOpen::folderOnTheWayRefused()
     const pid_t child = ::fork();
     if (child == 0) {
         const bool looked = ::geteuid() != 0 || ::setresuid(65534, 65534, 65534) == 0;
-        ::_exit(looked && OpenSerialPort(link.c_str()) == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FOLDER_REFUSED
+        ::_exit(looked && OpenSerialPort(link.c_str()) == INVALID_HANDLE_VALUE
+                        && GetLastError() == ERROR_FOLDER_REFUSED
                     ? 0
                     : 1);
     }

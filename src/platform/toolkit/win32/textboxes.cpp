@@ -75,7 +75,7 @@ LRESULT CALLBACK HeldText(HWND window, UINT message, WPARAM wParam, LPARAM lPara
                           DWORD_PTR /*data*/)
 {
     if (Edits(message) && !settingText)
-        return message == WM_SETTEXT ? FALSE : 0;
+        return 0; // for WM_SETTEXT: FALSE, the text was not set
     if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(window, HeldText, kHeldTextId);
     return ::DefSubclassProc(window, message, wParam, lParam);
