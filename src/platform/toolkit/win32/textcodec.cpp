@@ -111,7 +111,7 @@ std::size_t NarrowCharacterLength(std::string_view Narrow)
     if (Narrow.empty())
         return 0;
     for (std::size_t length = 1; length <= std::min<std::size_t>(Narrow.size(), 4); ++length) {
-        if (::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, Narrow.data(), static_cast<int>(length),
+        if (::MultiByteToWideChar(::GetACP(), MB_ERR_INVALID_CHARS, Narrow.data(), static_cast<int>(length),
                                   nullptr, 0)
             > 0)
             return length;
