@@ -15,7 +15,7 @@ import select
 import subprocess
 import time
 
-from sendpath import EDIT_H, EDIT_W, EDIT_X, EDIT_Y, WINDOW_X, WINDOW_Y, find_window, wait_gone, xdotool
+from sendpath import connect_to, xdotool
 
 COUNT = 30000
 RATE = 480  # bytes a second
@@ -59,18 +59,7 @@ def run(comsend, env, work):
     clipboard.stdin.close()
     app = subprocess.Popen([comsend], env=env, cwd=work, stdout=log, stderr=log)
     try:
-        form = find_window(env, "Form1")
-        xdotool(env, "windowfocus", "--sync", form)
-        xdotool(env, "key", "--clearmodifiers", "ctrl+a")
-        xdotool(env, "type", "--delay", "10", port)
-        xdotool(env, "key", "Tab", "Return")
-        box = find_window(env, "comsend")
-        xdotool(env, "windowfocus", "--sync", box)
-        xdotool(env, "key", "Return")
-        wait_gone(env, box)
-        xdotool(env, "windowfocus", "--sync", form)
-        xdotool(env, "mousemove", "--sync", str(WINDOW_X + EDIT_X + EDIT_W // 2),
-                str(WINDOW_Y + EDIT_Y + EDIT_H // 2), "click", "1")
+        connect_to(env, port)
         xdotool(env, "key", "ctrl+v")
         time.sleep(1)
         before = cpu_seconds(app.pid)

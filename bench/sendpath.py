@@ -58,6 +58,23 @@ def wait_gone(env, window, timeout=10):
     raise RuntimeError(f"window {window} did not go away")
 
 
+def connect_to(env, port):
+    """Types `port` into the port box, presses Connect, dismisses "Connect
+    Success!" and clicks into the text box, as a user would."""
+    form = find_window(env, "Form1")
+    xdotool(env, "windowfocus", "--sync", form)
+    xdotool(env, "key", "--clearmodifiers", "ctrl+a")
+    xdotool(env, "type", "--delay", "10", port)
+    xdotool(env, "key", "Tab", "Return")
+    box = find_window(env, "comsend")
+    xdotool(env, "windowfocus", "--sync", box)
+    xdotool(env, "key", "Return")
+    wait_gone(env, box)
+    xdotool(env, "windowfocus", "--sync", form)
+    xdotool(env, "mousemove", "--sync", str(WINDOW_X + EDIT_X + EDIT_W // 2),
+            str(WINDOW_Y + EDIT_Y + EDIT_H // 2), "click", "1")
+
+
 def read_far_end(master, count, timeout):
     received = b""
     deadline = time.monotonic() + timeout
@@ -143,20 +160,7 @@ def run(comsend, env, work):
     log = open(os.path.join(work, "sendpath.log"), "w")
     app = subprocess.Popen([comsend], env=env, cwd=work, stdout=log, stderr=log)
     try:
-        form = find_window(env, "Form1")
-        xdotool(env, "windowfocus", "--sync", form)
-        xdotool(env, "key", "--clearmodifiers", "ctrl+a")
-        xdotool(env, "type", "--delay", "10", port)
-        xdotool(env, "key", "Tab", "Return")
-
-        box = find_window(env, "comsend")
-        xdotool(env, "windowfocus", "--sync", box)
-        xdotool(env, "key", "Return")
-        wait_gone(env, box)
-
-        xdotool(env, "windowfocus", "--sync", form)
-        xdotool(env, "mousemove", "--sync", str(WINDOW_X + EDIT_X + EDIT_W // 2),
-                str(WINDOW_Y + EDIT_Y + EDIT_H // 2), "click", "1")
+        connect_to(env, port)
         xdotool(env, "type", "--delay", "10", "abc")
 
         fd = port_descriptor(app.pid, port)
