@@ -33,7 +33,8 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
         BitBtn2->SetEnabled(true);
         BitBtn3->SetEnabled(true);
     } else {
-        ShowMessage(ConnectFailure(name.IsRepresentable() ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION));
+        ShowMessage(
+            ConnectFailure(name, name.IsRepresentable() ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION));
         BitBtn1->SetEnabled(true);
         BitBtn2->SetEnabled(false);
         BitBtn3->SetEnabled(false);
@@ -42,12 +43,15 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
 
 // Disconnect: close the port. The closed value stays in PortHandle; both
 // controls that read it are disabled until the next Connect replaces it.
+// Where the adapter was unplugged and is back under another name, the user
+// is told that name, which the close would forget.
 void TForm1::BitBtn2Click(TObject * /*Sender*/)
 {
     if (PortHandle == nullptr)
         return;
+    const std::string backAs = GetAdapterBackAs(PortHandle);
     CloseHandle(PortHandle);
-    ShowMessage("Disconnect!");
+    ShowMessage(DisconnectMessage(backAs));
     BitBtn1->SetEnabled(true);
     BitBtn2->SetEnabled(false);
     BitBtn3->SetEnabled(false);
@@ -85,7 +89,7 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
         Edit1->SetText("");
         return;
     }
-    Report(PartialSend(text, GetSendAccount(PortHandle)));
+    Report(PartialSend(text, GetSendAccount(PortHandle), GetAdapterBackAs(PortHandle)));
 }
 
 // What did not get out stays in the text box, and the user is told why.
