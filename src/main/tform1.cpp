@@ -61,7 +61,7 @@ void TForm1::BitBtn2Click(TObject * /*Sender*/)
 // line is right whatever another program left on the port. The bytes go out
 // as they are: no terminator, line end or other framing. Whatever did not get
 // out stays in the text box, so that nothing typed is lost and a retry sends
-// no byte twice.
+// no byte twice. Every text taken up can be recalled into the box with Up.
 void TForm1::BitBtn3Click(TObject * /*Sender*/)
 {
     if (PortHandle == nullptr)
@@ -80,6 +80,7 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
     dcb.StopBits = ONESTOPBIT;
 
     Label3->SetText(text);
+    Edit1->AddRecall(text);
     if (!text.IsRepresentable()) {
         Report(PartialSend(text, {.error = ERROR_NO_UNICODE_TRANSLATION}));
         return;
