@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -144,7 +145,14 @@ void FaultTest::connectFails()
     ui_->PortBox()->setEditText(name);
     const int descriptors = OpenDescriptorCount();
     ui_->Click(form_->BitBtn1);
-    QCOMPARE(boxes.Texts(), QStringList{"Connect Fail!\n" + reason});
+    QCOMPARE(boxes.Texts().size(), 1);
+    const QString text = boxes.Texts().front();
+    QCOMPARE(text.section('\n', 0, 1), "Connect Fail!\n" + reason);
+    // Only a missing port has advice here: the ports this machine has.
+    const QRegularExpression ports("^(Ports on this computer: .+|No serial port is on this computer)\\.$");
+    const QString advice = text.section('\n', 2);
+    QVERIFY2(reason == "There is no such port." ? ports.match(advice).hasMatch() : advice.isEmpty(),
+             qPrintable(text));
     QCOMPARE(whileUp, QList<ButtonStates>{kInitial});
     QCOMPARE(ui_->States(), kNotConnected);
     QCOMPARE(OpenDescriptorCount(), descriptors);

@@ -3,6 +3,7 @@
 #include "platform/thousands.h"
 
 #include <string>
+#include <utility>
 
 namespace comsend {
 
@@ -21,14 +22,23 @@ std::string Bytes(DWORD count)
 
 } // namespace
 
-AnsiString ConnectFailure(DWORD Error)
+AnsiString ConnectFailure(const AnsiString &Name, DWORD Error)
 {
-    const std::string reason =
-        Error == ERROR_NO_UNICODE_TRANSLATION ? kUnwritableName : SysErrorMessage(Error, PortStage::Opening);
-    return AnsiString("Connect Fail!\n" + reason);
+    if (Error == ERROR_NO_UNICODE_TRANSLATION)
+        return AnsiString(std::string("Connect Fail!\n") + kUnwritableName);
+    return AnsiString("Connect Fail!\n" + SysErrorMessage(Error, PortStage::Opening)
+                      + OpeningAdvice(Name.c_str(), Error));
 }
 
-PartialSend::PartialSend(const AnsiString &Text, const SendAccount &Sent) : text_(Text), sent_(Sent)
+AnsiString DisconnectMessage(const std::string &BackAs)
+{
+    if (BackAs.empty())
+        return "Disconnect!";
+    return AnsiString("Disconnect!\nThe adapter is back as " + BackAs + ": Connect to that name.");
+}
+
+PartialSend::PartialSend(const AnsiString &Text, const SendAccount &Sent, std::string BackAs)
+    : text_(Text), sent_(Sent), backAs_(std::move(BackAs))
 {
     // Walk the characters up to the first byte not known to have left.
     while (resume_ < sent_.atLeast) {
@@ -72,6 +82,8 @@ AnsiString PartialSend::Message() const
                    + std::to_string(cutBytesSent_) + " of its " + std::to_string(cutCharacter_.size())
                    + " bytes; it is not sent again.";
     }
+    if (!backAs_.empty())
+        message += "\nThe adapter is back as " + backAs_ + ": Disconnect, then Connect to that name.";
     return AnsiString(message);
 }
 

@@ -33,7 +33,8 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
         BitBtn2->SetEnabled(true);
         BitBtn3->SetEnabled(true);
     } else {
-        ShowMessage(ConnectFailure(name.IsRepresentable() ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION));
+        ShowMessage(
+            ConnectFailure(name, name.IsRepresentable() ? GetLastError() : ERROR_NO_UNICODE_TRANSLATION));
         BitBtn1->SetEnabled(true);
         BitBtn2->SetEnabled(false);
         BitBtn3->SetEnabled(false);
@@ -42,12 +43,15 @@ void TForm1::BitBtn1Click(TObject * /*Sender*/)
 
 // Disconnect: close the port. The closed value stays in PortHandle; both
 // controls that read it are disabled until the next Connect replaces it.
+// Where the adapter was unplugged and is back under another name, the user
+// is told that name, which the close would forget.
 void TForm1::BitBtn2Click(TObject * /*Sender*/)
 {
     if (PortHandle == nullptr)
         return;
+    const std::string backAs = GetAdapterBackAs(PortHandle);
     CloseHandle(PortHandle);
-    ShowMessage("Disconnect!");
+    ShowMessage(DisconnectMessage(backAs));
     BitBtn1->SetEnabled(true);
     BitBtn2->SetEnabled(false);
     BitBtn3->SetEnabled(false);
@@ -57,7 +61,7 @@ void TForm1::BitBtn2Click(TObject * /*Sender*/)
 // line is right whatever another program left on the port. The bytes go out
 // as they are: no terminator, line end or other framing. Whatever did not get
 // out stays in the text box, so that nothing typed is lost and a retry sends
-// no byte twice.
+// no byte twice. Every text taken up can be recalled into the box with Up.
 void TForm1::BitBtn3Click(TObject * /*Sender*/)
 {
     if (PortHandle == nullptr)
@@ -76,6 +80,7 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
     dcb.StopBits = ONESTOPBIT;
 
     Label3->SetText(text);
+    Edit1->AddRecall(text);
     if (!text.IsRepresentable()) {
         Report(PartialSend(text, {.error = ERROR_NO_UNICODE_TRANSLATION}));
         return;
@@ -85,7 +90,7 @@ void TForm1::BitBtn3Click(TObject * /*Sender*/)
         Edit1->SetText("");
         return;
     }
-    Report(PartialSend(text, GetSendAccount(PortHandle)));
+    Report(PartialSend(text, GetSendAccount(PortHandle), GetAdapterBackAs(PortHandle)));
 }
 
 // What did not get out stays in the text box, and the user is told why.

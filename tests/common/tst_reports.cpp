@@ -104,3 +104,17 @@ TEST(PartialSend, ACharacterCutOff)
     EXPECT_EQ(Lines(unsure.Message()).find("cut off"), std::string::npos);
     EXPECT_NE(Lines(unsure.Message()).find("keeps everything after the first 2 bytes"), std::string::npos);
 }
+
+// An adapter back under another name is named last, with what to do; after
+// a Disconnect, only the Connect is left to do.
+TEST(PartialSend, WhereTheAdapterIsBack)
+{
+    const PartialSend gone(Narrow("abc"), Sent(ERROR_SEND_STALLED, 1, 1), "/dev/ttyUSB1");
+    EXPECT_TRUE(Lines(gone.Message())
+                    .ends_with("\n1 of 3 bytes was sent.\nThe adapter is back as /dev/ttyUSB1: "
+                               "Disconnect, then Connect to that name."))
+        << Lines(gone.Message());
+    EXPECT_EQ(Lines(DisconnectMessage("/dev/ttyUSB1")),
+              "Disconnect!\nThe adapter is back as /dev/ttyUSB1: Connect to that name.");
+    EXPECT_EQ(Lines(DisconnectMessage("")), "Disconnect!");
+}

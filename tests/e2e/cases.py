@@ -7,6 +7,7 @@ known text afterwards and requires the far end to hold exactly that text:
 anything that had slipped out earlier would sit in front of it.
 """
 
+import grp
 import os
 import signal
 import subprocess
@@ -41,13 +42,19 @@ def exclusive_open_refused(path):
 
 
 def foreign_lock(x, program, workdir):
-    """Another program's lock keeps comsend out, and comsend's lock keeps
-    the other program out."""
+    """Another program's lock keeps comsend out, and the box names that
+    program; comsend's lock keeps the other program out."""
     pty = Pty()
     try:
         other = serial.Serial(pty.path, exclusive=True)
         app = Comsend(x, program, workdir)
-        app.connect(pty.path)
+        app.connect_only(pty.path)
+        with open("/proc/self/comm") as comm:
+            holder = f"{comm.read().strip()} (process {os.getpid()})"
+        shown = app.box_text("Connect")
+        check(shown == f"Connect Fail!\nAnother program is using the port.\nIt is open in {holder}.",
+              f"Connect to a locked port said {shown!r}")
+        app.dismiss_box("Connect")
         check(not descriptors_on(app.pid, pty.path),
               "comsend kept the port open while pyserial had it locked")
         app.enter_text("zzz")
@@ -62,6 +69,32 @@ def foreign_lock(x, program, workdir):
         check(exclusive_open_refused(pty.path),
               "pyserial took the port exclusively while comsend held it")
         check(descriptors_on(app.pid, pty.path), "comsend lost the port to pyserial's attempt")
+        app.check_running()
+    finally:
+        pty.close()
+
+
+def port_of_another_group(x, program, workdir):
+    """A port of a group the user is not in: the box names the group and
+    the command that joins it. Only root can give a port another group and
+    start comsend as another user (nobody)."""
+    if os.geteuid() != 0:
+        print("skipped: only root can give the port another group")
+        sys.exit(xsession.SKIPPED)
+    nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+    group = grp.getgrnam("dialout")
+    check("nobody" not in group.gr_mem, "nobody is in the dialout group here")
+    pty = Pty()
+    try:
+        os.chown(pty.path, 0, group.gr_gid)
+        os.chmod(pty.path, 0o660)
+        app = Comsend(x, program, workdir, wrapper=nobody)
+        app.connect_only(pty.path)
+        shown = app.box_text("Connect")
+        check(shown == "Connect Fail!\nYou may not use this port.\nThe port belongs to the dialout group: add "
+                       "yourself with \"sudo usermod -aG dialout $USER\", then log out and in again.",
+              f"Connect to a port of the dialout group said {shown!r}")
+        app.dismiss_box("Connect")
         app.check_running()
     finally:
         pty.close()
@@ -444,6 +477,7 @@ def _shared(case):
 
 CASES = {
     "foreign_lock": foreign_lock,
+    "port_of_another_group": port_of_another_group,
     "two_instances": two_instances,
     "close_while_connected": close_while_connected,
     "stdin_closed": stdin_closed,

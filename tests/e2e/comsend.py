@@ -107,9 +107,14 @@ class Comsend:
     # -- the program's operations
 
     def box_text(self, why):
-        """Qt draws its boxes' texts: only that a box is up can be seen."""
-        self.wait_box(why)
-        return None
+        """Qt draws its boxes' texts, but a box copies its text on Ctrl+C."""
+        box = self.wait_box(why)
+        self.x.xdotool("windowfocus", "--sync", box)
+        marker = f"before the {why} box's text"
+        self.x.set_clipboard(marker)
+        self.key("ctrl+c")
+        return wait_for(lambda: (lambda now: now if now not in (None, marker) else None)(self.x.clipboard()),
+                        BOX_TIMEOUT, f"the {why} box's text on the clipboard")
 
     def wait_progress(self, why):
         self.wait_box(f"the progress of {why}")  # it has the program's name too

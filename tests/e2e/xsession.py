@@ -20,7 +20,7 @@ SKIPPED = 77
 
 
 def require_tools():
-    missing = [tool for tool in ("Xvfb", "xdotool") if shutil.which(tool) is None]
+    missing = [tool for tool in ("Xvfb", "xdotool", "xclip") if shutil.which(tool) is None]
     if missing:
         print(f"skipped: {' and '.join(missing)} not installed")
         sys.exit(SKIPPED)
@@ -57,6 +57,19 @@ class XServer:
     def close_window(self, window):
         """Asks a window to close the way a window manager's close button does."""
         self._xlib().send_delete_window(window)
+
+    def set_clipboard(self, text):
+        """Puts text on the clipboard; xclip serves it from the background
+        until another client takes the clipboard."""
+        subprocess.run(["xclip", "-selection", "clipboard", "-in"], env=self.env, input=text.encode(),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=BOX_TIMEOUT, check=True)
+
+    def clipboard(self):
+        """The clipboard's text, or None while nobody holds one."""
+        result = subprocess.run(["xclip", "-selection", "clipboard", "-out"], env=self.env,
+                                stdin=subprocess.DEVNULL, capture_output=True, timeout=BOX_TIMEOUT,
+                                preexec_fn=die_with_driver)
+        return result.stdout.decode() if result.returncode == 0 else None
 
     def provide_characters(self, text):
         """Puts every character of text that the keyboard lacks on a key of

@@ -20,7 +20,7 @@ struct Rect {
 };
 std::ostream &operator<<(std::ostream &out, const Rect &r);
 
-enum class Key { Tab, Enter, Escape };
+enum class Key { Tab, Enter, Escape, Up, Down };
 // A key pressed, or one that only repeats because it has been held down
 // since before.
 enum class Stroke { Pressed, Repeated };

@@ -3,6 +3,7 @@
 // is not kept, a slow open, a port of another file type. What the user is
 // told, and what the text box keeps, is checked against what the driver
 // knows really left the line.
+#include "dosdevices.h"
 #include "fakeserial.h"
 #include "support/formprobe.h"
 
@@ -149,12 +150,30 @@ TEST_F(KernelFaults, ARemovedAdapterFailsTheSendWithATruthfulAccount)
     }
 }
 
+// The DOS device names of a made-up machine: wine lists none of the COM
+// ports it maps.
+DWORD WINAPI MadeUpDosDevices(LPCSTR device, LPSTR names, DWORD size)
+{
+    static const char kNames[] = "COM12\0LPT1\0COM7\0NUL\0COM3\0COMX\0COM03\0";
+    if (device != nullptr || size < sizeof kNames) {
+        ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::copy(std::begin(kNames), std::end(kNames), names);
+    return sizeof kNames;
+}
+
 TEST_F(KernelFaults, ConnectFailuresReadAsTheirCause)
 {
     {
         FakeSerial port;
         port.fault = Fault{Call::Open, ERROR_ACCESS_DENIED};
         EXPECT_EQ(Connect(), std::vector<std::string>{"Connect Fail!\nAnother program is using the port."});
+        port.fault = Fault{Call::Open, ERROR_FILE_NOT_FOUND};
+        const QueryDosDeviceCall system = UseQueryDosDevice(MadeUpDosDevices);
+        EXPECT_EQ(Connect(), std::vector<std::string>{"Connect Fail!\nThere is no such port.\n"
+                                                      "Ports on this computer: COM3, COM7, COM12."});
+        UseQueryDosDevice(system);
     }
     // A Bluetooth port whose device is off: while it waits, the window loop
     // runs the watch's timer, which finds a box that names the port.

@@ -1,7 +1,8 @@
 // The program's own port calls under their kernel names, as the form code
 // makes them: the arguments checked as the kernel would, the work done by
 // the serial layer on the port thread (portworker.h). Each open port's name
-// (for the boxes) and the account of its last Send are kept here.
+// (for the boxes), its adapter as noted at the open and the account of its
+// last Send are kept here.
 #include "portworker.h"
 
 #include "serial/portsend.h"
@@ -20,6 +21,7 @@ namespace {
 
 struct Held {
     std::string name;
+    AdapterNote adapter;
     SendAccount account;
 };
 
@@ -59,6 +61,7 @@ template <class Call> auto OnPortThread(Call call, const std::string &text)
 struct Opened {
     HANDLE handle;
     DWORD error;
+    AdapterNote adapter;
 };
 
 } // namespace
@@ -82,13 +85,15 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     const auto outcome = OnPortThread(
         [name](PortCall &) {
             const HANDLE handle = OpenSerialPort(name.c_str());
-            return Opened{handle, handle == INVALID_HANDLE_VALUE ? GetLastError() : 0};
+            if (handle == INVALID_HANDLE_VALUE)
+                return Opened{handle, GetLastError(), {}};
+            return Opened{handle, 0, NoteAdapter(name.c_str())};
         },
         "Connecting to " + name + "...");
-    const Opened opened = outcome.result.value_or(Opened{INVALID_HANDLE_VALUE, outcome.error});
+    const Opened opened = outcome.result.value_or(Opened{INVALID_HANDLE_VALUE, outcome.error, {}});
     if (opened.handle != INVALID_HANDLE_VALUE) {
         const std::lock_guard lock(heldMutex);
-        held[opened.handle] = {name, {}};
+        held[opened.handle] = {name, opened.adapter, {}};
     }
     SetLastError(opened.error);
     return opened.handle;
@@ -170,6 +175,17 @@ SendAccount GetSendAccount(HANDLE hFile)
     const std::lock_guard lock(heldMutex);
     const auto found = held.find(hFile);
     return found != held.end() ? found->second.account : SendAccount{.error = ERROR_INVALID_HANDLE};
+}
+
+std::string GetAdapterBackAs(HANDLE hFile)
+{
+    AdapterNote adapter;
+    {
+        const std::lock_guard lock(heldMutex);
+        if (const auto found = held.find(hFile); found != held.end())
+            adapter = found->second.adapter;
+    }
+    return AdapterBackAs(adapter);
 }
 
 } // namespace comsend

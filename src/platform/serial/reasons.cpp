@@ -21,15 +21,21 @@ const char *Column(const ReasonRow &row, PortStage stage)
 
 } // namespace
 
-std::string SysErrorMessage(std::uint32_t Error, PortStage Stage)
+const char *ReasonFor(std::uint32_t error, PortStage stage)
 {
-    if (const char *reason = ReasonAtEveryValue(Stage))
+    if (const char *reason = ReasonAtEveryValue(stage))
         return reason;
     for (const ReasonRow &row : Reasons()) {
-        if (row.error == Error)
-            return Column(row, Stage);
+        if (row.error == error)
+            return Column(row, stage);
     }
-    return "The system said: " + SystemText(Error) + ".";
+    return nullptr;
+}
+
+std::string SysErrorMessage(std::uint32_t Error, PortStage Stage)
+{
+    const char *reason = ReasonFor(Error, Stage);
+    return reason != nullptr ? reason : "The system said: " + SystemText(Error) + ".";
 }
 
 } // namespace comsend

@@ -22,6 +22,7 @@ namespace reason {
 inline constexpr const char *kNoSuchPort = "There is no such port.";
 inline constexpr const char *kNotSerialPort = "This is not a serial port.";
 inline constexpr const char *kInUse = "Another program is using the port.";
+inline constexpr const char *kNoPermission = "You may not use this port.";
 inline constexpr const char *kGone = "The device does not answer: it may have been unplugged.";
 inline constexpr const char *kNoAnswer =
     "The device does not answer: a Bluetooth device may be off or out of range.";
@@ -48,6 +49,10 @@ std::span<const ReasonRow> Reasons();
 // What every value means at the stage, where one sentence says it, or
 // nullptr: then the table, or the system's own words.
 const char *ReasonAtEveryValue(PortStage stage);
+
+// The layer's sentence for the value at the stage, or nullptr where it has
+// none and the system's own words say it.
+const char *ReasonFor(std::uint32_t error, PortStage stage);
 
 // The system's own words for an error value, without a final stop.
 std::string SystemText(std::uint32_t error);

@@ -28,6 +28,10 @@ NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescripti
 // default button.
 void BindButton(TForm &Form, TBitBtn &Button);
 
+// Makes Up and Down in the text box call TEdit::StepRecall, with the caret
+// at the end of the text shown, except while the box is held.
+void BindRecallKeys(TEdit &Edit);
+
 // Holds the form's text boxes (its TEdit controls) while a handler runs, or
 // lets them go: held, a box takes no change from the keyboard, the mouse,
 // the input method, or a screen reader's or dictation tool's edit through

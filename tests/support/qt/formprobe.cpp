@@ -161,7 +161,8 @@ void FormProbe::Type(const TControl &box, const std::string &text)
 
 void FormProbe::Press(Key key, Stroke stroke)
 {
-    const Qt::Key code = key == Key::Tab ? Qt::Key_Tab : key == Key::Enter ? Qt::Key_Return : Qt::Key_Escape;
+    const Qt::Key codes[] = {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Up, Qt::Key_Down};
+    const Qt::Key code = codes[static_cast<int>(key)];
     QWidget *target =
         QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : WindowOf(form_)->focusWidget();
     if (stroke == Stroke::Pressed) {

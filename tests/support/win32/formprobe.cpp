@@ -210,7 +210,8 @@ void FormProbe::Type(const TControl &box, const std::string &text)
 
 void FormProbe::Press(Key key, Stroke stroke)
 {
-    const WPARAM code = key == Key::Tab ? VK_TAB : key == Key::Enter ? VK_RETURN : VK_ESCAPE;
+    const WPARAM codes[] = {VK_TAB, VK_RETURN, VK_ESCAPE, VK_UP, VK_DOWN};
+    const WPARAM code = codes[static_cast<int>(key)];
     PostKey(::GetFocus(), code, stroke);
 }
 

@@ -1,7 +1,8 @@
 // The controls a form description places, seen through the operations the
-// form code uses: read and set the text, enable and disable, and for a
-// button, the handler its click calls. Each one stands for a control of the
-// window backend (NativeControl), which belongs to the form's window.
+// form code uses: read and set the text, enable and disable, for a text box
+// the texts Up and Down recall, and for a button, the handler its click
+// calls. Each one stands for a control of the window backend
+// (NativeControl), which belongs to the form's window.
 #pragma once
 
 #include "ansistring.h"
@@ -15,6 +16,7 @@
 namespace comsend {
 
 class TForm;
+class TextRecall;
 struct NativeControl;
 
 using TNotifyEvent = std::function<void(TObject *Sender)>;
@@ -55,7 +57,19 @@ public:
 class TEdit : public TControl {
 public:
     static constexpr TControlClass Class = TControlClass::Edit;
-    TEdit(TForm *Owner, const char *Name) : TControl(Owner, Name, Class) {}
+    TEdit(TForm *Owner, const char *Name);
+    ~TEdit() override;
+
+    // Adds a text to those that Up and Down step through in the box, newest
+    // first, below them the text being typed (toolkit/textrecall.h).
+    void AddRecall(const AnsiString &Text);
+    // Up (Older) or Down pressed in the box: shows the text it steps to, if
+    // there is one, through SetText, so that it is the box's own text for
+    // every reader. Not while the box is held (toolkit/backend.h).
+    void StepRecall(bool Older);
+
+private:
+    std::unique_ptr<TextRecall> recall_;
 };
 
 class TMemo : public TControl {

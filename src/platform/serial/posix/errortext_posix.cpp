@@ -17,8 +17,6 @@ namespace {
 
 constexpr const char *kOwnTerminal = "This is the terminal comsend was started from.";
 constexpr const char *kFolderRefused = "A folder on the way to the port cannot be opened.";
-constexpr const char *kNoPermission = "You may not use this port. Serial ports belong to the dialout group: "
-                                      "add yourself with \"sudo adduser $USER dialout\" and log in again.";
 
 using namespace reason;
 

@@ -5,14 +5,21 @@ target_sources(comsend_serial PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/errortext_posix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/linesettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/linesettings.h
+    ${CMAKE_CURRENT_LIST_DIR}/machine.h
+    ${CMAKE_CURRENT_LIST_DIR}/machine_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/openports.cpp
     ${CMAKE_CURRENT_LIST_DIR}/openports.h
     ${CMAKE_CURRENT_LIST_DIR}/porthandle.h
+    ${CMAKE_CURRENT_LIST_DIR}/porthints.h
+    ${CMAKE_CURRENT_LIST_DIR}/porthints_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/portio_posix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/portio_posix.h
+    ${CMAKE_CURRENT_LIST_DIR}/portlist.h
+    ${CMAKE_CURRENT_LIST_DIR}/portlist_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/portname.cpp
     ${CMAKE_CURRENT_LIST_DIR}/portname.h
     ${CMAKE_CURRENT_LIST_DIR}/portsend_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/replug_linux.cpp
     ${CMAKE_CURRENT_LIST_DIR}/serial_posix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/systemcalls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/systemcalls.h

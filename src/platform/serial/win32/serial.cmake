@@ -3,11 +3,14 @@
 target_sources(comsend_serial PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/devicename.cpp
     ${CMAKE_CURRENT_LIST_DIR}/devicename.h
+    ${CMAKE_CURRENT_LIST_DIR}/dosdevices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/dosdevices.h
     ${CMAKE_CURRENT_LIST_DIR}/errortext_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/faults.cpp
     ${CMAKE_CURRENT_LIST_DIR}/faults.h
     ${CMAKE_CURRENT_LIST_DIR}/kernelcalls.cpp
     ${CMAKE_CURRENT_LIST_DIR}/kernelcalls.h
+    ${CMAKE_CURRENT_LIST_DIR}/porthints_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/portio_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/portio_win32.h
     ${CMAKE_CURRENT_LIST_DIR}/portsend_win32.cpp

@@ -14,6 +14,7 @@
 #include "posix/endingsignals.h"
 #include "posix/startreserve.h"
 
+#include <QClipboard>
 #include <QEventLoop>
 #include <QFile>
 #include <QFont>
@@ -21,6 +22,7 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QShortcut>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,13 +87,16 @@ void NoWindowSystem(QtMsgType type, const QMessageLogContext & /*context*/, cons
 } // namespace
 
 // Modal in comsend's way (boxmodality.h): a close request for the main
-// window ends the box's loop with the others, at once.
+// window ends the box's loop with the others, at once. Ctrl+C copies the
+// text, as a Windows message box does, so that a command the box advises
+// can be pasted into a terminal; Qt has that only on Windows.
 void ShowBox(BoxKind Kind, const AnsiString &Text)
 {
     QMessageBox box(Kind == BoxKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QApplication::applicationName(), FromAnsiString(Text), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
+    new QShortcut(QKeySequence::Copy, &box, [&box] { QGuiApplication::clipboard()->setText(box.text()); });
     box.setWindowModality(Qt::NonModal); // a message box is born modal
     const BoxModality modality(&box);
     QEventLoop loop;

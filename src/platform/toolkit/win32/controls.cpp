@@ -65,6 +65,11 @@ void HoldTextBoxes(TForm &Form, bool Hold)
     }
 }
 
+void BindRecallKeys(TEdit &Edit)
+{
+    LetKeysRecall(HwndOf(Edit), Edit);
+}
+
 void BindButton(TForm &Form, TBitBtn &Button)
 {
     NativeForm &form = Form.Native();

@@ -2,6 +2,8 @@
 // go with their window.
 #include "textboxes.h"
 
+#include "platform/controls.h"
+
 #include <commctrl.h>
 #include <imm.h>
 
@@ -12,6 +14,7 @@ namespace {
 constexpr UINT_PTR kChineseInputId = 1;
 constexpr UINT_PTR kMemoKeysId = 2;
 constexpr UINT_PTR kHeldTextId = 3;
+constexpr UINT_PTR kRecallKeysId = 4;
 
 // Set while SetBoxText changes a held box: the window thread's own change.
 thread_local bool settingText = false;
@@ -71,6 +74,27 @@ LRESULT CALLBACK MemoKeys(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
+bool Pressed(int key)
+{
+    return (::GetKeyState(key) & 0x8000) != 0;
+}
+
+LRESULT CALLBACK RecallKeys(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                            DWORD_PTR data)
+{
+    const bool arrow = message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN);
+    const bool held = (::GetWindowLongW(window, GWL_STYLE) & ES_READONLY) != 0;
+    if (arrow && !held && !Pressed(VK_SHIFT) && !Pressed(VK_CONTROL) && !Pressed(VK_MENU)) {
+        reinterpret_cast<TEdit *>(data)->StepRecall(wParam == VK_UP);
+        const auto end = static_cast<WPARAM>(::GetWindowTextLengthW(window));
+        ::SendMessageW(window, EM_SETSEL, end, static_cast<LPARAM>(end));
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(window, RecallKeys, kRecallKeysId);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK HeldText(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
                           DWORD_PTR /*data*/)
 {
@@ -102,6 +126,11 @@ void SetBoxText(HWND Box, const wchar_t *Text)
 void AskForChineseInput(HWND Box)
 {
     ::SetWindowSubclass(Box, ChineseInput, kChineseInputId, 0);
+}
+
+void LetKeysRecall(HWND Box, TEdit &Edit)
+{
+    ::SetWindowSubclass(Box, RecallKeys, kRecallKeysId, reinterpret_cast<DWORD_PTR>(&Edit));
 }
 
 void LetKeysLeaveMemo(HWND Memo)

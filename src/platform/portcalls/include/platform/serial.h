@@ -8,9 +8,12 @@
 // under way.
 #pragma once
 
+#include "platform/adapters.h"
 #include "platform/kernel.h"
 #include "platform/portreasons.h"
 #include "platform/sendaccount.h"
+
+#include <string>
 
 namespace comsend {
 
@@ -44,5 +47,10 @@ BOOL CloseHandle(HANDLE hObject);
 // which stage, and how much of the text is known to have left the port and
 // how much may have.
 SendAccount GetSendAccount(HANDLE hFile);
+
+// Where the adapter behind the port is now, when its device has gone and
+// the same adapter is back under another name (platform/adapters.h); empty
+// otherwise. Asked before the port is closed.
+std::string GetAdapterBackAs(HANDLE hFile);
 
 } // namespace comsend
