@@ -373,7 +373,10 @@ def short_of_resources(x, program, workdir):
     one line and ends with status 1; short of them at Connect, it answers
     with a box, and its window still closes."""
     nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
-    for limit in (["prlimit", "--nofile=12"], ["prlimit", "--as=100000000"], [*nobody, "prlimit", "--nproc=1"]):
+    limits = [["prlimit", "--nofile=12"], ["prlimit", "--as=100000000"], [*nobody, "prlimit", "--nproc=1"]]
+    if os.environ.get("COMSEND_SANITIZED") == "1":
+        del limits[1]  # AddressSanitizer reserves terabytes of address space before main
+    for limit in limits:
         result = subprocess.run([*limit, program], env=x.env, stdin=subprocess.DEVNULL, capture_output=True,
                                 text=True, timeout=WINDOW_TIMEOUT)
         lines = result.stderr.splitlines()
