@@ -27,6 +27,7 @@ public:
 private:
     bool Cancelled() const { return control_.cancelled != nullptr && control_.cancelled->load(); }
     std::uint32_t LineBound(Clock::time_point now) const;
+    void Release(std::uint32_t left);
     std::uint32_t Outstanding() const { return handed_ - knownLeft_; }
     std::uint32_t Room() const;
     bool Hand(std::uint32_t room, Failure &failure);
@@ -52,18 +53,33 @@ private:
     std::uint32_t handed_ = 0;
     std::uint32_t unsure_ = 0; // more that a failed write may have taken
     std::uint32_t knownLeft_ = 0;
-    std::uint32_t queued_ = 0; // the driver's count, as far as it is trusted
-    Clock::time_point start_;
-    Clock::time_point lastMoved_; // when knownLeft_ last grew
-    Clock::time_point lastBusy_;  // when the driver last held or took a byte
+    std::uint32_t queued_ = 0;       // the driver's count, as far as it is trusted
+    std::uint32_t released_ = 0;     // left the driver, by its count
+    Clock::time_point lastObserved_; // when the driver's count was last read
+    Clock::time_point lineFree_;     // the earliest the line can have carried all that left the driver
+    Clock::time_point lastMoved_;    // when knownLeft_ last grew
+    Clock::time_point lastBusy_;     // when the driver last held or took a byte
 };
 
+// What the line can have carried of what left the driver: each byte once it
+// left, after the bytes before it. A line that stood while the driver held
+// its bytes (a USB bridge whose transfers waited) has not carried them
+// meanwhile, however long the write has run.
 std::uint32_t Writer::LineBound(Clock::time_point now) const
 {
-    if (characterTime_ <= Duration::zero())
-        return count_;
-    const auto characters = (now - start_) / characterTime_;
-    return static_cast<std::uint32_t>(std::clamp<decltype(characters)>(characters, 0, count_));
+    if (characterTime_ <= Duration::zero() || lineFree_ <= now)
+        return released_;
+    const auto unfinished = (lineFree_ - now + characterTime_ - Duration(1)) / characterTime_;
+    return released_ - static_cast<std::uint32_t>(std::min<decltype(unfinished)>(unfinished, released_));
+}
+
+// Bytes that the driver no longer holds left it after its count was last read.
+void Writer::Release(std::uint32_t left)
+{
+    if (left <= released_)
+        return;
+    lineFree_ = std::max(lineFree_, lastObserved_) + characterTime_ * (left - released_);
+    released_ = left;
 }
 
 // A step of the line at most, and never more outstanding than the queue's
@@ -120,6 +136,8 @@ void Writer::Observe(std::uint32_t queued, Clock::time_point now)
     queued_ = std::min(queued, Outstanding());
     if (queued > 0)
         lastBusy_ = now;
+    Release(handed_ - queued_);
+    lastObserved_ = now;
     const std::uint32_t left = std::min(handed_ - queued_, LineBound(now));
     if (left > knownLeft_) {
         knownLeft_ = left;
@@ -158,7 +176,7 @@ SendAccount Writer::Run()
     if (characterTime_ > Duration::zero())
         chunk_ = std::max<std::uint32_t>(1, static_cast<std::uint32_t>(kStep / characterTime_));
     depth_ = chunk_ * kQueueSteps;
-    start_ = lastMoved_ = lastBusy_ = time_.Now();
+    lastObserved_ = lineFree_ = lastMoved_ = lastBusy_ = time_.Now();
     for (;;) {
         if (Cancelled())
             return Settle(kSendCancelled);
@@ -223,6 +241,7 @@ SendAccount Writer::Settle(ErrorCode error)
     // What left the driver is on its way; once the line could have carried
     // it, it counts as known. That is a few steps of the line at the most.
     const std::uint32_t left = known ? handed_ - held : knownLeft_;
+    Release(left);
     for (auto now = time_.Now(); LineBound(now) < left; now = time_.Now())
         port_.Pause(std::clamp<Duration>(characterTime_ * (left - LineBound(now)),
                                          std::chrono::milliseconds(1), kStep));

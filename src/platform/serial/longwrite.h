@@ -11,9 +11,13 @@
 // stand on it:
 //
 // - No byte counts as known to have left before the line could have carried
-//   it since the write began, whatever the driver says; and a byte counts
-//   only once the driver no longer holds it by its own count, which is taken
-//   as no more than what was handed over and not yet known to have left.
+//   it since it left the driver (the driver's count was last read holding
+//   it), after the bytes before it, whatever the driver says: a line whose
+//   bridge stood while the driver held the bytes (its USB transfers waited)
+//   carried nothing meanwhile, and the chip it fills at once afterwards is
+//   not on the wire. A byte counts only once the driver no longer holds it
+//   by its own count, which is taken as no more than what was handed over
+//   and not yet known to have left.
 // - The driver is never handed more than what is known to have left plus a
 //   few steps of the line (kQueueSteps): a device faster than the line (a
 //   USB board, a pseudo-terminal) is given the text at the line's pace, and
