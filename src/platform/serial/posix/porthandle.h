@@ -1,5 +1,5 @@
 // A port handle on POSIX is the port's descriptor, accepted only while the
-// serial layer holds it open (openports.h).
+// serial layer holds it open (posix/quickexit.h).
 #pragma once
 
 #include "platform/kernel.h"

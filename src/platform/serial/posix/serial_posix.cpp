@@ -21,16 +21,18 @@
 // when our open got through (the kernel lets root past it), so it is given
 // back. Closing undoes both first, so that the next opener is not refused.
 //
-// A handle is the descriptor itself, and only the descriptors of ports this
-// layer opened and has not closed are accepted (openports.h). Descriptors 0
-// to 2 are never used for a port, so a handle is never zero and a stray write
-// to standard output or error can never reach the line.
+// A handle is the descriptor itself, and only the one port this layer holds
+// is accepted, so a stale value can never reach a descriptor that has since
+// been reused. The port is held where every ending of the process releases
+// it (posix/quickexit.h); at a normal exit it is closed without waiting for
+// its driver (closeport.h). Descriptors 0 to 2 are never used for a port, so
+// a handle is never zero and a stray write to standard output or error can
+// never reach the line.
 //
 // Every failure keeps its reason for GetLastError: the errno value of the
 // call that failed, or the layer's own value where no call did.
 #include "closeport.h"
 #include "linesettings.h"
-#include "openports.h"
 #include "porthandle.h"
 #include "portio_posix.h"
 #include "portname.h"
@@ -38,9 +40,11 @@
 #include "uniquefd.h"
 
 #include "platform/kernel.h"
+#include "posix/quickexit.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -95,28 +99,54 @@ bool HeldExclusivelyByAnother(int fd)
     return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }
 
-// The port is among the ports held before its exclusive mode is set, so
-// that an exit at any moment after clears it again.
+// At a normal exit the port is closed, so that the kernel's own close at
+// exit never waits for a driver that cannot throw its queue away.
+void CloseAtExit() noexcept
+{
+    if (const int fd = HeldPort(); fd >= 0) {
+        LetGoOfPort(fd);
+        ::ioctl(fd, TIOCNXCL);
+        CloseWithoutWaiting(fd);
+    }
+}
+
+void LetGoOfHeldPort();
+
+// The port is held before its exclusive mode is set, so that an exit at any
+// moment after clears it again.
 DWORD TakeExclusiveUse(int fd)
 {
+    static const bool closesAtExit = std::atexit(CloseAtExit) == 0;
+    static_cast<void>(closesAtExit);
     if (HeldExclusivelyByAnother(fd))
         return EBUSY;
     if (RetryOnInterrupt([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0)
         return errno == EWOULDBLOCK ? EBUSY : ErrnoValue();
-    if (!OpenPorts::Add(fd))
+    LetGoOfHeldPort();
+    if (!HoldPort(fd))
         return EMFILE;
     if (::ioctl(fd, TIOCEXCL) == 0)
         return 0;
     const DWORD error = ErrnoValue();
-    OpenPorts::Remove(fd);
+    LetGoOfPort(fd);
     return error;
 }
 
 void GiveUpExclusiveUse(int fd)
 {
-    OpenPorts::Remove(fd);
+    LetGoOfPort(fd);
     ::ioctl(fd, TIOCNXCL);
     RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
+}
+
+// One port is held at a time, as the form holds one handle: a port still
+// held when another opens is one whose form has gone, and it is closed.
+void LetGoOfHeldPort()
+{
+    if (const int previous = HeldPort(); previous >= 0) {
+        GiveUpExclusiveUse(previous);
+        CloseWithoutWaiting(previous);
+    }
 }
 
 // A terminal fresh from its open echoes what it receives (with ICRNL and
@@ -204,7 +234,7 @@ int DescriptorOf(HANDLE handle)
 {
     const auto value = reinterpret_cast<std::intptr_t>(handle);
     const bool plausible = value >= kFirstPortDescriptor && value <= INT32_MAX;
-    return plausible && OpenPorts::Contains(static_cast<int>(value)) ? static_cast<int>(value) : -1;
+    return plausible && HeldPort() == static_cast<int>(value) ? static_cast<int>(value) : -1;
 }
 
 HANDLE HandleOf(int descriptor)
