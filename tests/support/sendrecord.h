@@ -3,7 +3,7 @@
 // from it.
 #pragma once
 
-#include "platform/kernel.h"
+#include "platform/serial.h"
 
 #include <cstring>
 
