@@ -104,7 +104,22 @@ void CloseAtExit() noexcept
     }
 }
 
-void LetGoOfHeldPort();
+void GiveUpExclusiveUse(int fd)
+{
+    LetGoOfPort(fd);
+    ::ioctl(fd, TIOCNXCL);
+    RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
+}
+
+// One port is held at a time, as the form holds one handle: a port still
+// held when another opens is one whose form has gone, and it is closed.
+void LetGoOfHeldPort()
+{
+    if (const int previous = HeldPort(); previous >= 0) {
+        GiveUpExclusiveUse(previous);
+        CloseWithoutWaiting(previous);
+    }
+}
 
 // The port is held before its exclusive mode is set, so that an exit at any
 // moment after clears it again.
@@ -124,23 +139,6 @@ ErrorCode TakeExclusiveUse(int fd)
     const ErrorCode error = ErrnoValue();
     LetGoOfPort(fd);
     return error;
-}
-
-void GiveUpExclusiveUse(int fd)
-{
-    LetGoOfPort(fd);
-    ::ioctl(fd, TIOCNXCL);
-    RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
-}
-
-// One port is held at a time, as the form holds one handle: a port still
-// held when another opens is one whose form has gone, and it is closed.
-void LetGoOfHeldPort()
-{
-    if (const int previous = HeldPort(); previous >= 0) {
-        GiveUpExclusiveUse(previous);
-        CloseWithoutWaiting(previous);
-    }
 }
 
 // A terminal fresh from its open echoes what it receives (with ICRNL and
