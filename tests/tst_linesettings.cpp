@@ -55,11 +55,20 @@ void LineSettingsTest::refusedRecordLeavesLineAlone_data()
     });
     QTest::newRow("speed 0") << Change([](DCB &d) { d.BaudRate = 0; });
     QTest::newRow("speed 14400") << Change([](DCB &d) { d.BaudRate = 14400; });
+    QTest::newRow("length 27") << Change([](DCB &d) { d.DCBlength = 27; });
     QTest::newRow("CTS flow") << Change([](DCB &d) { d.fOutxCtsFlow = 1; });
+    QTest::newRow("DSR flow") << Change([](DCB &d) { d.fOutxDsrFlow = 1; });
+    QTest::newRow("DSR sensitivity") << Change([](DCB &d) { d.fDsrSensitivity = 1; });
     QTest::newRow("DTR on") << Change([](DCB &d) { d.fDtrControl = 1; });
+    QTest::newRow("DTR handshake") << Change([](DCB &d) { d.fDtrControl = 2; });
+    QTest::newRow("RTS on") << Change([](DCB &d) { d.fRtsControl = 1; });
     QTest::newRow("RTS handshake") << Change([](DCB &d) { d.fRtsControl = 2; });
-    QTest::newRow("software flow") << Change([](DCB &d) { d.fOutX = 1; });
+    QTest::newRow("RTS toggle") << Change([](DCB &d) { d.fRtsControl = 3; });
+    QTest::newRow("XON/XOFF output") << Change([](DCB &d) { d.fOutX = 1; });
+    QTest::newRow("XON/XOFF input") << Change([](DCB &d) { d.fInX = 1; });
+    QTest::newRow("error replacement") << Change([](DCB &d) { d.fErrorChar = 1; });
     QTest::newRow("NUL discarding") << Change([](DCB &d) { d.fNull = 1; });
+    QTest::newRow("abort on error") << Change([](DCB &d) { d.fAbortOnError = 1; });
 }
 
 void LineSettingsTest::refusedRecordLeavesLineAlone()

@@ -1,5 +1,5 @@
 // The line-settings record Send builds: 4800 baud, 8 data bits, no parity,
-// one stop bit, everything else zero; the checks of the serial layer start
+// one stop bit, everything else zero; the checks of the port calls start
 // from it.
 #pragma once
 
