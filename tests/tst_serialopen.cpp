@@ -1,4 +1,6 @@
 // Opening and closing ports on real pseudo-terminals.
+#include "serial/port.h"
+
 #include "platform/serial.h"
 #include "support/portfd.h"
 #include "support/ptypair.h"
@@ -24,7 +26,7 @@ bool OpensInAnotherProcess(const std::string &name)
 {
     const pid_t child = ::fork();
     if (child == 0)
-        ::_exit(OpenSerialPort(name.c_str()) != INVALID_HANDLE_VALUE ? 0 : 1);
+        ::_exit(serial::OpenPort(name.c_str()).error == 0 ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -220,10 +222,7 @@ void SerialOpen::folderOnTheWayRefused()
     const pid_t child = ::fork();
     if (child == 0) {
         const bool looked = ::geteuid() != 0 || ::setresuid(65534, 65534, 65534) == 0;
-        ::_exit(looked && OpenSerialPort(link.c_str()) == INVALID_HANDLE_VALUE
-                        && GetLastError() == ERROR_FOLDER_REFUSED
-                    ? 0
-                    : 1);
+        ::_exit(looked && serial::OpenPort(link.c_str()).error == serial::kFolderRefused ? 0 : 1);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -252,9 +251,9 @@ void SerialOpen::ownTerminalRefused()
     ::dup2(saved, 0);
     ::close(saved);
     QCOMPARE(byPath, INVALID_HANDLE_VALUE);
-    QCOMPARE(pathError, ERROR_OWN_TERMINAL);
+    QCOMPARE(pathError, serial::kOwnTerminal);
     QCOMPARE(byDescriptor, INVALID_HANDLE_VALUE);
-    QCOMPARE(descriptorError, ERROR_OWN_TERMINAL);
+    QCOMPARE(descriptorError, serial::kOwnTerminal);
     QCOMPARE(nullPort, INVALID_HANDLE_VALUE);
     QCOMPARE(nullError, DWORD{ENOTTY});
     const HANDLE port = OpenPort(pty.SlavePath()); // once it is no longer ours, it opens
@@ -304,7 +303,7 @@ void SerialOpen::exitGivesThePortBack()
     PtyPair pty;
     const pid_t child = ::fork();
     if (child == 0)
-        ::exit(OpenSerialPort(pty.SlavePath().c_str()) != INVALID_HANDLE_VALUE ? 0 : 1);
+        ::exit(serial::OpenPort(pty.SlavePath().c_str()).error == 0 ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);

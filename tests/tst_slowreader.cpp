@@ -2,16 +2,19 @@
 // cables, emulators, network serial bridges): one that keeps reading never
 // fails a Send, however slowly it reads, although a pseudo-terminal says it
 // holds nothing while it offers no room for seconds on end; one that has
-// stopped fails it, with an exact account. The lines run side by side.
-#include "serial/portsend.h"
+// stopped fails it, with an exact account. The lines run side by side, each
+// a raw 4800-baud pseudo-terminal under the long write, as Send leaves it.
+#include "portio_posix.h"
 #include "support/ptypair.h"
-#include "support/sendrecord.h"
 
-#include "platform/kernel.h"
+#include "platform/errorcodes.h"
 
 #include <QTest>
 
 #include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -22,20 +25,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Line {
-    int bytesPerSecond; // 0: the far end has stopped
-    DWORD count;        // more than a pseudo-terminal holds for its reader
+    int bytesPerSecond;  // 0: the far end has stopped
+    std::uint32_t count; // more than a pseudo-terminal holds for its reader
     std::vector<char> text{};
     std::vector<char> received{};
-    DWORD sent = 0;
-    DWORD sentAtMost = 0;
-    DWORD error = 0;
+    std::uint32_t sent = 0;
+    std::uint32_t sentAtMost = 0;
+    std::uint32_t error = 0;
     double seconds = 0;
 };
 
-std::vector<char> Text(DWORD count)
+std::vector<char> Text(std::uint32_t count)
 {
     std::vector<char> text(count);
-    for (DWORD i = 0; i < count; ++i)
+    for (std::uint32_t i = 0; i < count; ++i)
         text[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
     return text;
 }
@@ -62,17 +65,24 @@ void Send(Line &line)
     PtyPair pty;
     bool done = false;
     std::thread reader([&] { Read(pty, line, done); });
-    const HANDLE port = OpenSerialPort(pty.SlavePath().c_str());
-    if (port != INVALID_HANDLE_VALUE && SetPortState(port, SendRecord()).error == 0) {
+    const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    termios raw{};
+    if (fd >= 0 && ::tcgetattr(fd, &raw) == 0) {
+        ::cfmakeraw(&raw);
+        ::cfsetspeed(&raw, B4800);
+        ::tcsetattr(fd, TCSANOW, &raw);
         const serial::Waker waker;
+        serial::PosixPortIo io(fd, waker, serial::kPseudoTerminal);
+        const serial::SteadyTime time;
         const auto start = Clock::now();
-        const SendAccount account = SendToPort(port, line.text, {}, waker);
+        const SendAccount account = serial::LongWrite(io, time, line.text, {});
         line.seconds = std::chrono::duration<double>(Clock::now() - start).count();
         line.sent = account.atLeast;
         line.sentAtMost = account.atMost;
         line.error = account.error;
-        ClosePort(port);
     }
+    if (fd >= 0)
+        ::close(fd);
     done = true;
     reader.join();
     for (const unsigned char byte : pty.Drain())
@@ -108,10 +118,10 @@ void SlowReaderTest::farEndsAtTheirOwnPace()
         QCOMPARE(line.sentAtMost, line.sent);
         QCOMPARE(line.received, expected);
         if (line.bytesPerSecond > 0) {
-            QCOMPARE(line.error, DWORD{0});
+            QCOMPARE(line.error, std::uint32_t{0});
             QCOMPARE(line.sent, line.count);
         } else {
-            QCOMPARE(line.error, ERROR_SEND_STALLED);
+            QCOMPARE(line.error, serial::kSendStalled);
             QVERIFY(line.sent > 0 && line.sent < line.count);
         }
     }

@@ -1,9 +1,9 @@
 // The line-settings record Send builds: 4800 baud, 8 data bits, no parity,
-// one stop bit, everything else zero; the checks of the serial layer start
+// one stop bit, everything else zero; the checks of the port calls start
 // from it.
 #pragma once
 
-#include "platform/kernel.h"
+#include "platform/serial.h"
 
 #include <cstring>
 

@@ -1,15 +1,17 @@
 // The program's own port calls under their kernel names, as the form code
-// makes them: the arguments checked as the kernel would, the work done by
-// the serial layer on the port thread (portworker.h). Each open port's name
-// (for the boxes), its adapter as noted at the open and the account of its
-// last Send are kept here.
+// makes them: the arguments checked as the kernel would and translated once
+// into the serial layer's terms (serial/port.h), the work done by the serial
+// layer on the port thread (portworker.h). A handle is the serial layer's
+// port as a value. Each open port's name (for the boxes), its adapter as
+// noted at the open and the account of its last Send are kept here.
 #include "portworker.h"
 
-#include "serial/portsend.h"
+#include "serial/port.h"
 
 #include "platform/serial.h"
 #include "platform/thousands.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -64,6 +66,33 @@ struct Opened {
     AdapterNote adapter;
 };
 
+serial::Port PortOf(HANDLE handle)
+{
+    return serial::Port{reinterpret_cast<std::intptr_t>(handle)};
+}
+
+HANDLE HandleOf(serial::Port port)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(port));
+}
+
+// The serial layer's settings for a record that asks for a plain line; the
+// parity and stop-bit codes are in the kernel's order.
+std::optional<serial::LineSettings> SettingsOf(const DCB &dcb)
+{
+    const bool plain = dcb.DCBlength == sizeof dcb && dcb.fOutxCtsFlow == 0 && dcb.fOutxDsrFlow == 0
+                       && dcb.fDtrControl == DTR_CONTROL_DISABLE && dcb.fDsrSensitivity == 0 && dcb.fOutX == 0
+                       && dcb.fInX == 0 && dcb.fErrorChar == 0 && dcb.fNull == 0
+                       && dcb.fRtsControl == RTS_CONTROL_DISABLE && dcb.fAbortOnError == 0
+                       && dcb.Parity <= SPACEPARITY && dcb.StopBits <= TWOSTOPBITS;
+    if (!plain)
+        return std::nullopt;
+    return serial::LineSettings{.bitsPerSecond = dcb.BaudRate,
+                                .dataBits = dcb.ByteSize,
+                                .parity = static_cast<serial::Parity>(dcb.Parity),
+                                .stopBits = static_cast<serial::StopBits>(dcb.StopBits)};
+}
+
 } // namespace
 
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
@@ -84,10 +113,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     // The error value is the port thread's own, so it travels with the handle.
     const auto outcome = OnPortThread(
         [name](PortCall &) {
-            const HANDLE handle = OpenSerialPort(name.c_str());
-            if (handle == INVALID_HANDLE_VALUE)
-                return Opened{handle, GetLastError(), {}};
-            return Opened{handle, 0, NoteAdapter(name.c_str())};
+            const serial::Opened opened = serial::OpenPort(name.c_str());
+            if (opened.error != 0)
+                return Opened{INVALID_HANDLE_VALUE, opened.error, {}};
+            return Opened{HandleOf(opened.port), 0, NoteAdapter(name.c_str())};
         },
         "Connecting to " + name + "...");
     const Opened opened = outcome.result.value_or(Opened{INVALID_HANDLE_VALUE, outcome.error, {}});
@@ -101,14 +130,14 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 
 BOOL SetCommState(HANDLE hFile, DCB *lpDCB)
 {
-    if (lpDCB == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
+    const auto settings = lpDCB != nullptr ? SettingsOf(*lpDCB) : std::nullopt;
+    SendAccount account{.error = ERROR_INVALID_PARAMETER, .stage = PortStage::Settings};
+    if (settings) {
+        const auto outcome = OnPortThread(
+            [port = PortOf(hFile), line = *settings](PortCall &) { return serial::SetLine(port, line); },
+            "Setting up " + NameOf(hFile) + "...");
+        account = outcome.result.value_or(SendAccount{.error = outcome.error, .stage = PortStage::Settings});
     }
-    const auto outcome = OnPortThread([hFile, dcb = *lpDCB](PortCall &) { return SetPortState(hFile, dcb); },
-                                      "Setting up " + NameOf(hFile) + "...");
-    const SendAccount account =
-        outcome.result.value_or(SendAccount{.error = outcome.error, .stage = PortStage::Settings});
     Keep(hFile, account);
     SetLastError(account.error);
     return account.error == 0 ? TRUE : FALSE;
@@ -133,10 +162,10 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     if (worker != nullptr) {
         error = ERROR_SEND_CANCELLED;
         sent = worker->Run(
-            [hFile, bytes = std::move(bytes), worker](PortCall &call) {
+            [port = PortOf(hFile), bytes = std::move(bytes), worker](PortCall &call) {
                 const serial::WriteControl control{
                     .cancelled = &call.cancelled, .knownLeft = &call.done, .observer = {}};
-                return SendToPort(hFile, bytes, control, worker->Waker());
+                return serial::SendToPort(port, bytes, control, worker->Waker());
             },
             [total](const PortCall &call) {
                 const std::uint32_t done = call.done;
@@ -159,7 +188,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 BOOL CloseHandle(HANDLE hObject)
 {
     const auto outcome =
-        OnPortThread([hObject](PortCall &) -> DWORD { return ClosePort(hObject) ? 0 : GetLastError(); },
+        OnPortThread([port = PortOf(hObject)](PortCall &) { return serial::ClosePort(port); },
                      "Closing " + NameOf(hObject) + "...");
     {
         const std::lock_guard lock(heldMutex);

@@ -60,7 +60,7 @@ void EndOnSignals()
         Install(signal, OnTerminatingSignal, 0, handled);
     for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
         Install(signal, OnTerminatingSignal, 0, handled);
-    // A second fault while the ports are given back ends the process as
+    // A second fault while the port is given back ends the process as
     // the first would have.
     for (const int signal : kFatal)
         Install(signal, OnFatalSignal, SA_ONSTACK | SA_RESETHAND | SA_NODEFER, handled);

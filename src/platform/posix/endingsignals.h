@@ -1,12 +1,12 @@
 // The signals whose default action would end the process, other than the
 // close requests (SIGTERM, SIGHUP, SIGINT: the toolkit's own), end it with
-// the ports given back (posix/quickexit.h):
+// the port given back (posix/quickexit.h):
 //
 // - those that only terminate (SIGUSR1, SIGALRM, SIGPIPE, SIGQUIT, SIGXFSZ,
 //   the real-time signals, ...) end it at once with status 128 plus the
 //   signal's number, as a second close request does;
 // - the fatal ones (SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL, SIGSYS,
-//   SIGTRAP) give the ports back and then end it by the same signal with
+//   SIGTRAP) give the port back and then end it by the same signal with
 //   its default action, so that the core dump is still written.
 //
 // Every signal handled is unblocked: a launcher or service manager may hand

@@ -1,38 +1,57 @@
 #include "quickexit.h"
 
-#include <array>
 #include <atomic>
 #include <csignal>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace comsend {
 
 namespace {
 
-constinit std::array<std::atomic<QuickExitHook>, 4> hooks{};
+constinit std::atomic<int> heldPort{-1};
+constinit std::atomic<QuickExitHook> hook{nullptr};
 
-void RunHooks() noexcept
+// System calls only: this may run in a signal handler.
+void ReleaseBeforeEnd() noexcept
 {
-    for (const auto &slot : hooks) {
-        if (const QuickExitHook hook = slot.load())
-            hook();
+    if (const int fd = heldPort.load(); fd >= 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::tcflush(fd, TCOFLUSH);
+        ::flock(fd, LOCK_UN);
     }
+    if (const QuickExitHook run = hook.load())
+        run();
 }
 
 } // namespace
 
+bool HoldPort(int Fd) noexcept
+{
+    int none = -1;
+    return heldPort.compare_exchange_strong(none, Fd);
+}
+
+void LetGoOfPort(int Fd) noexcept
+{
+    heldPort.compare_exchange_strong(Fd, -1);
+}
+
+int HeldPort() noexcept
+{
+    return heldPort.load();
+}
+
 void OnQuickExit(QuickExitHook Hook) noexcept
 {
-    for (auto &slot : hooks) {
-        QuickExitHook expected = nullptr;
-        if (slot.compare_exchange_strong(expected, Hook) || expected == Hook)
-            return;
-    }
+    hook.store(Hook);
 }
 
 void QuickExit(int Status) noexcept
 {
-    RunHooks();
+    ReleaseBeforeEnd();
     ::_exit(Status);
 }
 
@@ -40,7 +59,7 @@ void QuickExit(int Status) noexcept
 // handler blocks its own signal while it runs, so it is unblocked first.
 void DieOfSignal(int Signal) noexcept
 {
-    RunHooks();
+    ReleaseBeforeEnd();
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);

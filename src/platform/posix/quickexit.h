@@ -1,25 +1,41 @@
 // Ending the process at once, from anywhere, a signal handler included, with
-// what must not outlive it undone first: the hooks registered here run (they
-// must be async-signal-safe), then _exit(). std::quick_exit cannot serve a
-// signal handler at every moment: it takes the C library's lock of exit
-// handlers, which exit() may be holding on the very thread the signal
-// interrupted. These hooks are kept in lock-free storage that no destructor
+// what must not outlive it undone first, then _exit(). std::quick_exit
+// cannot serve a signal handler at every moment: it takes the C library's
+// lock of exit handlers, which exit() may be holding on the very thread the
+// signal interrupted.
+//
+// What is undone: the port the program holds loses its exclusive mode, its
+// queue and its lock, as the kernel's own release at exit would do on other
+// systems. Linux drops a serial port's exclusive mode with its last close,
+// but a pseudo-terminal keeps it for as long as its far end stays open,
+// which would lock everyone else out of it after we are gone; and a process
+// that dies of a fatal signal keeps its descriptors until its core dump is
+// written, which may take a while. Then the one hook runs (the toolkit's
+// run-time folder). Both are kept in lock-free storage that no destructor
 // touches, so that they hold until the last instruction of the process.
 #pragma once
 
 namespace comsend {
 
+// The descriptor of the port the program holds, for the release; one port
+// at most. False when another is held already.
+bool HoldPort(int Fd) noexcept;
+void LetGoOfPort(int Fd) noexcept;
+// The held port's descriptor, or -1.
+int HeldPort() noexcept;
+
 using QuickExitHook = void (*)() noexcept;
 
-// Registers a hook, once per function; a few at most.
+// Sets the hook that runs after the port's release; it must be
+// async-signal-safe.
 void OnQuickExit(QuickExitHook Hook) noexcept;
 
-// Runs the hooks and ends the process with the status.
+// Releases the port, runs the hook and ends the process with the status.
 [[noreturn]] void QuickExit(int Status) noexcept;
 
-// Runs the hooks and ends the process by the signal, with its default
-// action: a fatal signal still leaves its core dump, and the parent sees the
-// process killed by it.
+// Releases the port, runs the hook and ends the process by the signal, with
+// its default action: a fatal signal still leaves its core dump, and the
+// parent sees the process killed by it.
 [[noreturn]] void DieOfSignal(int Signal) noexcept;
 
 } // namespace comsend

@@ -15,10 +15,8 @@
 // cueing the host. Where the host is to unplug a device, or
 // plug it back, the guest asks with "@@UNPLUG <id>" or "@@PLUG <id>"; where
 // a stalled Send has ended, it says "@@SENT <id>".
-#include "platform/kernel.h"
 #include "portname.h"
-#include "serial/portsend.h"
-#include "support/sendrecord.h"
+#include "serial/port.h"
 
 #include <chrono>
 #include <csignal>
@@ -137,34 +135,45 @@ std::string ResolvePort(const std::string &port, const std::string &held = "")
     return name;
 }
 
-HANDLE Open(const std::string &port)
+using serial::Parity;
+using serial::Port;
+using serial::StopBits;
+
+// The last failure of the calls below, as the program's port calls keep it.
+serial::ErrorCode lastError = 0;
+
+Port Open(const std::string &port)
 {
-    return OpenSerialPort(port.c_str());
+    const serial::Opened opened = serial::OpenPort(port.c_str());
+    lastError = opened.error;
+    return opened.port;
 }
 
 // The serial layer's calls as the program's port thread makes them.
-BOOL SetCommState(HANDLE handle, DCB *dcb)
+bool LineTakes(Port port, const serial::LineSettings &line)
 {
-    return SetPortState(handle, *dcb).error == 0 ? TRUE : FALSE;
+    lastError = serial::SetLine(port, line).error;
+    return lastError == 0;
 }
 
-BOOL CloseHandle(HANDLE handle)
+bool Closes(Port port)
 {
-    return ClosePort(handle);
+    lastError = serial::ClosePort(port);
+    return lastError == 0;
 }
 
-HANDLE OpenChecked(const std::string &port, Result &result)
+Port OpenChecked(const std::string &port, Result &result)
 {
-    const HANDLE h = Open(port);
-    result.Expect(h != INVALID_HANDLE_VALUE, "open");
-    if (h == INVALID_HANDLE_VALUE)
-        result.Note("open_error", GetLastError());
+    const Port h = Open(port);
+    result.Expect(h != Port{}, "open");
+    if (h == Port{})
+        result.Note("open_error", lastError);
     return h;
 }
 
-int Fd(HANDLE handle)
+int Fd(Port port)
 {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(handle));
+    return static_cast<int>(port);
 }
 
 int ModemLines(int fd)
@@ -208,13 +217,13 @@ bool IsSpeed(const termios &tio, speed_t speed)
 
 void SendRecordTakes(const std::string &port, Result &result)
 {
-    const HANDLE h = OpenChecked(port, result);
+    const Port h = OpenChecked(port, result);
     const int fd = Fd(h);
     result.Expect((ModemLines(fd) & (TIOCM_DTR | TIOCM_RTS)) == (TIOCM_DTR | TIOCM_RTS),
                   "dtr_rts_up_at_open");
     SetForeignState(fd);
-    DCB dcb = SendRecord();
-    result.Expect(SetCommState(h, &dcb) == TRUE, "set");
+    serial::LineSettings line;
+    result.Expect(LineTakes(h, line), "set");
     const termios tio = Settings(fd);
     result.Expect(IsSpeed(tio, B4800), "speed");
     result.Expect((tio.c_cflag & (kFrame | CRTSCTS)) == CS8, "frame_8n1_no_flow");
@@ -222,7 +231,7 @@ void SendRecordTakes(const std::string &port, Result &result)
     result.Expect((tio.c_oflag & OPOST) == 0 && (tio.c_lflag & (ICANON | ECHO | ISIG)) == 0, "raw");
     result.Expect((tio.c_iflag & (IXON | IXOFF)) == 0, "no_xon_xoff");
     result.Expect(!DtrOrRtsUp(fd), "dtr_rts_off_after_set");
-    result.Expect(CloseHandle(h) == TRUE, "close");
+    result.Expect(Closes(h), "close");
 }
 
 // Frames a pseudo-terminal cannot carry (it runs 8 bits without parity).
@@ -230,29 +239,31 @@ void UartFramesTake(const std::string &port, Result &result)
 {
     struct Frame {
         const char *name;
-        BYTE bits, parity, stopBits;
+        std::uint8_t bits;
+        Parity parity;
+        StopBits stopBits;
         tcflag_t expected;
     };
     const Frame frames[] = {
-        {"7E2", 7, EVENPARITY, TWOSTOPBITS, CS7 | PARENB | CSTOPB},
-        {"7E1", 7, EVENPARITY, ONESTOPBIT, CS7 | PARENB},
-        {"5N1.5", 5, NOPARITY, ONE5STOPBITS, CS5 | CSTOPB},
-        {"6O1", 6, ODDPARITY, ONESTOPBIT, CS6 | PARENB | PARODD},
-        {"8M1", 8, MARKPARITY, ONESTOPBIT, CS8 | PARENB | PARODD | CMSPAR},
+        {"7E2", 7, Parity::Even, StopBits::Two, CS7 | PARENB | CSTOPB},
+        {"7E1", 7, Parity::Even, StopBits::One, CS7 | PARENB},
+        {"5N1.5", 5, Parity::None, StopBits::OneAndHalf, CS5 | CSTOPB},
+        {"6O1", 6, Parity::Odd, StopBits::One, CS6 | PARENB | PARODD},
+        {"8M1", 8, Parity::Mark, StopBits::One, CS8 | PARENB | PARODD | CMSPAR},
     };
-    const HANDLE h = OpenChecked(port, result);
+    const Port h = OpenChecked(port, result);
     SetForeignState(Fd(h));
     for (const Frame &frame : frames) {
-        DCB dcb = SendRecord();
-        dcb.ByteSize = frame.bits;
-        dcb.Parity = frame.parity;
-        dcb.StopBits = frame.stopBits;
+        serial::LineSettings line;
+        line.dataBits = frame.bits;
+        line.parity = frame.parity;
+        line.stopBits = frame.stopBits;
         const std::string name = frame.name;
-        result.Expect(SetCommState(h, &dcb) == TRUE, name + "_set");
+        result.Expect(LineTakes(h, line), name + "_set");
         const termios tio = Settings(Fd(h));
         result.Expect((tio.c_cflag & kFrame) == frame.expected && IsSpeed(tio, B4800), name + "_read_back");
     }
-    result.Expect(CloseHandle(h) == TRUE, "close");
+    result.Expect(Closes(h), "close");
 }
 
 // 230400 is beyond the emulated UART's clock, so the driver keeps another
@@ -260,17 +271,17 @@ void UartFramesTake(const std::string &port, Result &result)
 // driver took must be undone.
 void RefusedRecordLeavesLine(const std::string &port, Result &result)
 {
-    const HANDLE h = OpenChecked(port, result);
+    const Port h = OpenChecked(port, result);
     const int fd = Fd(h);
     SetForeignState(fd);
     const termios before = Settings(fd);
     const int linesBefore = ModemLines(fd);
-    DCB dcb = SendRecord();
-    dcb.BaudRate = 230400;
-    dcb.ByteSize = 7;
-    dcb.Parity = EVENPARITY;
-    result.Expect(SetCommState(h, &dcb) == FALSE, "refused");
-    result.Note("error", GetLastError());
+    serial::LineSettings line;
+    line.bitsPerSecond = 230400;
+    line.dataBits = 7;
+    line.parity = Parity::Even;
+    result.Expect(!LineTakes(h, line), "refused");
+    result.Note("error", lastError);
     const termios after = Settings(fd);
     result.Expect(after.c_cflag == before.c_cflag, "cflag");
     result.Expect(cfgetispeed(&after) == cfgetispeed(&before) && cfgetospeed(&after) == cfgetospeed(&before),
@@ -279,12 +290,12 @@ void RefusedRecordLeavesLine(const std::string &port, Result &result)
                       && after.c_lflag == before.c_lflag,
                   "iflag_oflag_lflag");
     result.Expect(ModemLines(fd) == linesBefore, "modem_lines");
-    result.Expect(CloseHandle(h) == TRUE, "close");
+    result.Expect(Closes(h), "close");
 }
 
 // Bytes the host regenerates: a linear congruential sequence, so that a
 // lost, repeated or swapped byte shows at once.
-std::vector<char> Payload(DWORD count)
+std::vector<char> Payload(std::uint32_t count)
 {
     std::vector<char> bytes(count);
     std::uint32_t state = count;
@@ -302,9 +313,9 @@ struct Progress {
 
 // What a Send came to, as the form would report it.
 struct Outcome {
-    DWORD error = 0;
-    DWORD sent = 0;
-    DWORD sentAtMost = 0;
+    std::uint32_t error = 0;
+    std::uint32_t sent = 0;
+    std::uint32_t sentAtMost = 0;
     double closeSeconds = 0;
 };
 
@@ -314,19 +325,19 @@ using EndHook = std::function<void(const Outcome &, int)>;
 // Sends `count` bytes with the Send record in effect, the one place the
 // long write is run; `eachStep` runs after every step of the write,
 // `afterSend` between the end of the write and the close.
-Outcome Send(const std::string &port, DWORD count, Result &result, const EndHook &afterSend,
+Outcome Send(const std::string &port, std::uint32_t count, Result &result, const EndHook &afterSend,
              const StepHook &eachStep = {})
 {
-    const HANDLE h = OpenChecked(port, result);
-    DCB dcb = SendRecord();
-    result.Expect(SetCommState(h, &dcb) == TRUE, "set");
+    const Port h = OpenChecked(port, result);
+    serial::LineSettings line;
+    result.Expect(LineTakes(h, line), "set");
     const std::vector<char> bytes = Payload(count);
     const serial::Waker waker;
     serial::WriteControl control;
     if (eachStep)
         control.observer = [&](const serial::WriteState &state) { eachStep({state.handed == count}); };
     const auto start = Clock::now();
-    const SendAccount send = SendToPort(h, bytes, control, waker);
+    const SendAccount send = serial::SendToPort(h, bytes, control, waker);
     Outcome outcome{send.error, send.atLeast, send.atMost};
     result.Note("send_s", Seconds(Since(start)));
     result.Note("sent", outcome.sent);
@@ -334,13 +345,13 @@ Outcome Send(const std::string &port, DWORD count, Result &result, const EndHook
     result.Note("error", outcome.error);
     afterSend(outcome, Fd(h));
     const auto closeStart = Clock::now();
-    result.Expect(CloseHandle(h) == TRUE, "close");
+    result.Expect(Closes(h), "close");
     outcome.closeSeconds = Since(closeStart);
     result.Note("close_s", Seconds(outcome.closeSeconds));
     return outcome;
 }
 
-void PacedSend(const std::string &port, DWORD count, Result &result)
+void PacedSend(const std::string &port, std::uint32_t count, Result &result)
 {
     Send(port, count, result, [&](const Outcome &outcome, int) {
         result.Expect(outcome.error == 0, "error");
@@ -363,8 +374,8 @@ long Queued(int fd)
 // where the device's transfers fail first, it steps on through the failing.
 // The Send must fail, and the close return at once; the host checks the
 // account against what arrived.
-void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, bool inDrain, bool awaitGone,
-                   Result &result)
+void UnpluggedSend(const std::string &port, const std::string &id, std::uint32_t count, bool inDrain,
+                   bool awaitGone, Result &result)
 {
     bool cued = false;
     Clock::time_point cuedAt;
@@ -392,31 +403,32 @@ void UnpluggedSend(const std::string &port, const std::string &id, DWORD count, 
 
 // Unplugged while connected and idle: the next Send fails at the line
 // settings, with the reason kept. Plugged back while the old handle is still
-// held, the device comes under a new name, where a Send arrives; the old
-// handle then closes at once.
-void UnpluggedIdle(const std::string &requested, const std::string &port, const std::string &id, DWORD count,
-                   Result &result)
+// held, the device comes under a new name; the old handle then closes at
+// once, and a Send arrives at the new name, as after a Disconnect and a
+// Connect to it (the serial layer holds one port at a time).
+void UnpluggedIdle(const std::string &requested, const std::string &port, const std::string &id,
+                   std::uint32_t count, Result &result)
 {
-    const HANDLE old = OpenChecked(port, result);
-    DCB dcb = SendRecord();
-    result.Expect(SetCommState(old, &dcb) == TRUE, "set");
+    const Port old = OpenChecked(port, result);
+    serial::LineSettings line;
+    result.Expect(LineTakes(old, line), "set");
     Say("@@UNPLUG " + id);
     result.Expect(AwaitNode(port, false), "node_gone");
-    result.Expect(SetCommState(old, &dcb) == FALSE, "set_fails");
-    const DWORD error = GetLastError();
+    result.Expect(!LineTakes(old, line), "set_fails");
+    const std::uint32_t error = lastError;
     result.Note("set_error", error);
     result.Expect(error != 0, "set_error_kept");
     Say("@@PLUG " + id);
     const std::string renamed = ResolvePort(requested, port);
     result.Note("new_port", renamed.empty() ? "none" : renamed);
     result.Expect(!renamed.empty(), "renamed");
-    if (!renamed.empty())
-        PacedSend(renamed, count, result);
     const auto closeStart = Clock::now();
-    result.Expect(CloseHandle(old) == TRUE, "old_close");
+    result.Expect(Closes(old), "old_close");
     const double closeSeconds = Since(closeStart);
     result.Note("old_close_s", Seconds(closeSeconds));
     result.Expect(closeSeconds < kAtOnce, "old_close_at_once");
+    if (!renamed.empty())
+        PacedSend(renamed, count, result);
 }
 
 // Whether the UART has sent its last bit: what the write counted as sent
@@ -431,10 +443,10 @@ bool LineEmpty(int fd)
 // told to read again and the port stays open until the UART is empty, so
 // that everything that left the driver reaches the host before the close
 // clears the UART's FIFO.
-void StalledSend(const std::string &port, const std::string &id, DWORD count, Result &result)
+void StalledSend(const std::string &port, const std::string &id, std::uint32_t count, Result &result)
 {
     Send(port, count, result, [&](const Outcome &outcome, int fd) {
-        result.Expect(outcome.error == ERROR_SEND_STALLED, "error_stalled");
+        result.Expect(outcome.error == serial::kSendStalled, "error_stalled");
         result.Expect(outcome.sentAtMost == outcome.sent, "exact");
         result.Expect(outcome.sent < count, "sent_part");
         result.Expect(Queued(fd) == 0, "queue_discarded");
@@ -451,10 +463,11 @@ void StalledSend(const std::string &port, const std::string &id, DWORD count, Re
 // once the Send has failed, after the two seconds in which the line carries
 // what the driver still held. The close must return at once; the host
 // counts what arrives after the Send too.
-void StalledUsbSend(const std::string &port, const std::string &id, DWORD count, bool resumes, Result &result)
+void StalledUsbSend(const std::string &port, const std::string &id, std::uint32_t count, bool resumes,
+                    Result &result)
 {
     const Outcome outcome = Send(port, count, result, [&](const Outcome &ended, int) {
-        result.Expect(ended.error == ERROR_SEND_STALLED, "error_stalled");
+        result.Expect(ended.error == serial::kSendStalled, "error_stalled");
         Say("@@SENT " + id);
         if (resumes)
             std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -478,18 +491,19 @@ void CheckExclusive(const std::string &device, bool held, Result &result, const 
 void ExclusiveUse(const std::string &port, Result &result)
 {
     const std::string device = ResolvePortName(port).value_or("");
-    const HANDLE first = OpenChecked(port, result);
+    const Port first = OpenChecked(port, result);
     CheckExclusive(device, true, result, "held");
-    const HANDLE second = Open(port);
-    result.Expect(second == INVALID_HANDLE_VALUE && GetLastError() == EBUSY, "second_open_ebusy");
-    result.Expect(CloseHandle(first) == TRUE, "close");
-    const HANDLE again = Open(port);
-    result.Expect(again != INVALID_HANDLE_VALUE, "reopen");
-    result.Expect(CloseHandle(again) == TRUE, "close_again");
+    const Port second = Open(port);
+    result.Expect(second == Port{} && lastError == EBUSY, "second_open_ebusy");
+    result.Expect(Closes(first), "close");
+    const Port again = Open(port);
+    result.Expect(again != Port{}, "reopen");
+    result.Expect(Closes(again), "close_again");
     CheckExclusive(device, false, result, "after_close");
 }
 
-std::string Run(const std::string &id, const std::string &requested, const std::string &op, DWORD count)
+std::string Run(const std::string &id, const std::string &requested, const std::string &op,
+                std::uint32_t count)
 {
     Result result;
     const std::string port = ResolvePort(requested);
@@ -524,7 +538,7 @@ void Dispatch(const std::string &line)
 {
     std::istringstream in(line);
     std::string verb, id, port, op;
-    DWORD count = 0;
+    std::uint32_t count = 0;
     in >> verb >> id >> port >> op >> count;
     if (verb != "RUN" || op.empty()) {
         Say("@@ERROR bad command: " + line);

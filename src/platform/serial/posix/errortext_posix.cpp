@@ -6,7 +6,7 @@
 // thread the open runs on.
 #include "serial/reasons.h"
 
-#include "platform/kernel.h"
+#include "platform/errorcodes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,8 +27,8 @@ constexpr ReasonRow kReasons[] = {
     {ENXIO, kNoSuchPort, kGone},
     {ENODEV, kNoSuchPort, kGone},
     {ENOTTY, kNotSerialPort, kNotSerialPort},
-    {ERROR_OWN_TERMINAL, kOwnTerminal, kOwnTerminal},
-    {ERROR_FOLDER_REFUSED, kFolderRefused, kFolderRefused},
+    {serial::kOwnTerminal, kOwnTerminal, kOwnTerminal},
+    {serial::kFolderRefused, kFolderRefused, kFolderRefused},
     {EBUSY, kInUse, kInUse},
     {EACCES, kNoPermission, kNoPermission},
     {EPERM, kNoPermission, kNoPermission},
@@ -36,8 +36,8 @@ constexpr ReasonRow kReasons[] = {
     {EHOSTDOWN, kNoAnswer, kGone},
     {EINVAL, kSettingsRefused, kSettingsRefused},
     {ETIMEDOUT, kNoAnswer, kStalled},
-    {ERROR_SEND_CANCELLED, kCancelled, kCancelled},
-    {ERROR_SEND_STALLED, kStalled, kStalled},
+    {serial::kSendCancelled, kCancelled, kCancelled},
+    {serial::kSendStalled, kStalled, kStalled},
     {ENOMEM, kShortOfMemory, kShortOfMemory},
     {EAGAIN, kShortOfMemory, kShortOfMemory},
     {EMFILE, kTooManyFiles, kTooManyFiles},

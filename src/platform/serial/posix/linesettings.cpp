@@ -1,12 +1,16 @@
 #include "linesettings.h"
 
-#include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace comsend {
 
 namespace {
+
+using serial::LineSettings;
+using serial::Parity;
+using serial::StopBits;
 
 constexpr std::array<std::pair<unsigned long, speed_t>, 30> kSpeeds{{
     {50, B50},           {75, B75},           {110, B110},         {134, B134},         {150, B150},
@@ -25,114 +29,56 @@ constexpr tcflag_t kLocalProcessing =
     ISIG | ICANON | XCASE | ECHO | ECHOE | ECHOK | ECHONL | ECHOCTL | ECHOPRT | ECHOKE | IEXTEN;
 constexpr tcflag_t kLineFlags = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CLOCAL | CREAD;
 
-std::optional<speed_t> SpeedFor(DWORD baudRate)
+std::optional<speed_t> SpeedFor(std::uint32_t bitsPerSecond)
 {
     for (const auto &[bits, speed] : kSpeeds) {
-        if (bits == baudRate)
+        if (bits == bitsPerSecond)
             return speed;
     }
     return std::nullopt;
 }
 
-bool StopBitsAllowed(BYTE stopBits, BYTE byteSize)
+// The line flags for the settings, if termios has them. CSTOPB is two stop
+// bits, or one and a half with five data bits.
+std::optional<tcflag_t> LineFlags(const LineSettings &s)
 {
-    switch (stopBits) {
-    case ONESTOPBIT:
-        return true;
-    case ONE5STOPBITS:
-        return byteSize == 5;
-    case TWOSTOPBITS:
-        return byteSize != 5;
-    default:
-        return false;
-    }
-}
-
-// Features of the record that termios has no way to provide.
-bool AsksForMissingFeature(const DCB &dcb)
-{
-    const bool ctsHandshake = dcb.fOutxCtsFlow != 0;
-    const bool rtsHandshake = dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
-    return dcb.fOutxDsrFlow != 0 || dcb.fDsrSensitivity != 0 || dcb.fDtrControl == DTR_CONTROL_HANDSHAKE
-           || dcb.fDtrControl > DTR_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE
-           || ctsHandshake != rtsHandshake || dcb.fErrorChar != 0 || dcb.fNull != 0 || dcb.fAbortOnError != 0
-           || ((dcb.fOutX != 0 || dcb.fInX != 0) && dcb.XonChar == dcb.XoffChar);
-}
-
-ModemLine LineFor(DWORD control, DWORD enable, DWORD handshake)
-{
-    if (control == handshake)
-        return ModemLine::DriverControlled;
-    return control == enable ? ModemLine::On : ModemLine::Off;
-}
-
-} // namespace
-
-std::optional<LineSettings> TranslateDcb(const DCB &dcb)
-{
-    const auto speed = SpeedFor(dcb.BaudRate);
-    const bool valid = dcb.DCBlength == sizeof(DCB) && speed && dcb.ByteSize >= 5 && dcb.ByteSize <= 8
-                       && dcb.Parity <= SPACEPARITY && StopBitsAllowed(dcb.StopBits, dcb.ByteSize)
-                       && !AsksForMissingFeature(dcb);
-    if (!valid)
+    const bool stopBitsFit =
+        s.stopBits == StopBits::One || (s.stopBits == StopBits::OneAndHalf) == (s.dataBits == 5);
+    if (s.dataBits < 5 || s.dataBits > 8 || !stopBitsFit)
         return std::nullopt;
-    return LineSettings{
-        .speed = *speed,
-        .characterSize = kCharacterSizes.at(dcb.ByteSize - 5U),
-        .parity = dcb.Parity != NOPARITY,
-        .oddParity = dcb.Parity == ODDPARITY || dcb.Parity == MARKPARITY,
-        .stickParity = dcb.Parity == MARKPARITY || dcb.Parity == SPACEPARITY,
-        .checkParity = dcb.fParity != 0 && dcb.Parity != NOPARITY,
-        .extraStopBit = dcb.StopBits != ONESTOPBIT,
-        .rtsCtsFlow = dcb.fOutxCtsFlow != 0,
-        .xonXoffOutput = dcb.fOutX != 0,
-        .xonXoffInput = dcb.fInX != 0,
-        .xonChar = static_cast<cc_t>(dcb.XonChar),
-        .xoffChar = static_cast<cc_t>(dcb.XoffChar),
-        .dtr = LineFor(dcb.fDtrControl, DTR_CONTROL_ENABLE, DTR_CONTROL_HANDSHAKE),
-        .rts = LineFor(dcb.fRtsControl, RTS_CONTROL_ENABLE, RTS_CONTROL_HANDSHAKE),
-    };
-}
-
-namespace {
-
-tcflag_t InputFlags(const LineSettings &s)
-{
-    return (s.checkParity ? INPCK : 0U) | (s.xonXoffOutput ? IXON : 0U) | (s.xonXoffInput ? IXOFF : 0U);
-}
-
-tcflag_t LineFlags(const LineSettings &s)
-{
-    return s.characterSize | (s.parity ? PARENB : 0U) | (s.oddParity ? PARODD : 0U)
-           | (s.stickParity ? CMSPAR : 0U) | (s.extraStopBit ? CSTOPB : 0U) | (s.rtsCtsFlow ? CRTSCTS : 0U)
+    const bool odd = s.parity == Parity::Odd || s.parity == Parity::Mark;
+    const bool stick = s.parity == Parity::Mark || s.parity == Parity::Space;
+    return kCharacterSizes.at(s.dataBits - 5U) | (s.parity != Parity::None ? PARENB : 0U)
+           | (odd ? PARODD : 0U) | (stick ? CMSPAR : 0U) | (s.stopBits != StopBits::One ? CSTOPB : 0U)
            | CLOCAL | CREAD;
 }
 
 } // namespace
 
-void ApplyLineSettings(const LineSettings &settings, termios &tio)
+bool ApplyLineSettings(const LineSettings &settings, termios &tio)
 {
-    tio.c_iflag = (tio.c_iflag & ~kInputProcessing) | InputFlags(settings);
+    const auto speed = SpeedFor(settings.bitsPerSecond);
+    const auto flags = LineFlags(settings);
+    if (!speed || !flags)
+        return false;
+    tio.c_iflag &= ~kInputProcessing;
     tio.c_oflag = 0;
     tio.c_lflag &= ~kLocalProcessing;
-    tio.c_cflag = (tio.c_cflag & ~kLineFlags) | LineFlags(settings);
+    tio.c_cflag = (tio.c_cflag & ~kLineFlags) | *flags;
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
-    tio.c_cc[VSTART] = settings.xonChar;
-    tio.c_cc[VSTOP] = settings.xoffChar;
-    cfsetispeed(&tio, settings.speed);
-    cfsetospeed(&tio, settings.speed);
+    cfsetispeed(&tio, *speed);
+    cfsetospeed(&tio, *speed);
+    return true;
 }
 
 bool LineSettingsTook(const LineSettings &settings, const termios &tio)
 {
-    const bool flowCharsTook =
-        (!settings.xonXoffOutput && !settings.xonXoffInput)
-        || (tio.c_cc[VSTART] == settings.xonChar && tio.c_cc[VSTOP] == settings.xoffChar);
-    return cfgetispeed(&tio) == settings.speed && cfgetospeed(&tio) == settings.speed
-           && (tio.c_cflag & kLineFlags) == LineFlags(settings)
-           && (tio.c_iflag & kInputProcessing) == InputFlags(settings) && (tio.c_oflag & OPOST) == 0
-           && (tio.c_lflag & kLocalProcessing) == 0 && flowCharsTook;
+    const auto speed = SpeedFor(settings.bitsPerSecond);
+    const auto flags = LineFlags(settings);
+    return speed && flags && cfgetispeed(&tio) == *speed && cfgetospeed(&tio) == *speed
+           && (tio.c_cflag & kLineFlags) == *flags && (tio.c_iflag & kInputProcessing) == 0
+           && (tio.c_oflag & OPOST) == 0 && (tio.c_lflag & kLocalProcessing) == 0;
 }
 
 unsigned long BitsPerSecond(speed_t speed)

@@ -1,5 +1,3 @@
-#include "serial/portsend.h"
-
 #include "porthandle.h"
 #include "portio_posix.h"
 #include "ttydevice.h"
@@ -23,8 +21,8 @@ serial::DeviceTraits TraitsOf(int fd)
 
 } // namespace
 
-SendAccount SendToPort(HANDLE port, std::span<const char> bytes, const serial::WriteControl &control,
-                       const serial::Waker &waker)
+SendAccount serial::SendToPort(Port port, std::span<const char> bytes, const WriteControl &control,
+                               const Waker &waker)
 {
     const int fd = DescriptorOf(port);
     if (fd < 0)

@@ -7,8 +7,6 @@ target_sources(comsend_serial PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/linesettings.h
     ${CMAKE_CURRENT_LIST_DIR}/machine.h
     ${CMAKE_CURRENT_LIST_DIR}/machine_linux.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/openports.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/openports.h
     ${CMAKE_CURRENT_LIST_DIR}/porthandle.h
     ${CMAKE_CURRENT_LIST_DIR}/porthints.h
     ${CMAKE_CURRENT_LIST_DIR}/porthints_linux.cpp

@@ -21,26 +21,29 @@
 // when our open got through (the kernel lets root past it), so it is given
 // back. Closing undoes both first, so that the next opener is not refused.
 //
-// A handle is the descriptor itself, and only the descriptors of ports this
-// layer opened and has not closed are accepted (openports.h). Descriptors 0
-// to 2 are never used for a port, so a handle is never zero and a stray write
-// to standard output or error can never reach the line.
+// A port is the descriptor itself, and only the one port this layer holds
+// is accepted, so a stale value can never reach a descriptor that has since
+// been reused. The port is held where every ending of the process releases
+// it (posix/quickexit.h); at a normal exit it is closed without waiting for
+// its driver (closeport.h). Descriptors 0 to 2 are never used for a port, so
+// a port is never zero and a stray write to standard output or error can
+// never reach the line.
 //
-// Every failure keeps its reason for GetLastError: the errno value of the
-// call that failed, or the layer's own value where no call did.
+// Every failure keeps its reason: the errno value of the call that failed,
+// or the layer's own value (platform/errorcodes.h) where no call did.
 #include "closeport.h"
 #include "linesettings.h"
-#include "openports.h"
 #include "porthandle.h"
 #include "portio_posix.h"
 #include "portname.h"
 #include "ttydevice.h"
 #include "uniquefd.h"
 
-#include "platform/kernel.h"
+#include "posix/quickexit.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -53,33 +56,28 @@ namespace comsend {
 
 namespace {
 
-thread_local DWORD lastError = 0;
+using serial::ErrorCode;
+using serial::LineSettings;
 
-BOOL Fail(DWORD error)
+ErrorCode ErrnoValue()
 {
-    lastError = error;
-    return FALSE;
-}
-
-DWORD ErrnoValue()
-{
-    return static_cast<DWORD>(errno);
+    return static_cast<ErrorCode>(errno);
 }
 
 // The device a path names, if it is a character device that may be a port.
-DWORD CheckDevice(const std::string &path, dev_t &device)
+ErrorCode CheckDevice(const std::string &path, dev_t &device)
 {
     struct stat info {};
     // stat() needs no permission on the device itself, only the search
     // permission of every folder on the way: EACCES means one of those.
     if (::stat(path.c_str(), &info) != 0)
-        return errno == EACCES ? ERROR_FOLDER_REFUSED : ErrnoValue();
+        return errno == EACCES ? serial::kFolderRefused : ErrnoValue();
     if (!S_ISCHR(info.st_mode))
         return ENOTTY;
     device = info.st_rdev;
     if (ClassifyCharDevice(device) == TtyVerdict::NotTerminal)
         return ENOTTY;
-    return IsOwnTerminal(device) ? ERROR_OWN_TERMINAL : 0;
+    return IsOwnTerminal(device) ? serial::kOwnTerminal : 0;
 }
 
 // The opened descriptor must still be the device that was checked, and a terminal.
@@ -95,28 +93,52 @@ bool HeldExclusivelyByAnother(int fd)
     return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }
 
-// The port is among the ports held before its exclusive mode is set, so
-// that an exit at any moment after clears it again.
-DWORD TakeExclusiveUse(int fd)
+// At a normal exit the port is closed, so that the kernel's own close at
+// exit never waits for a driver that cannot throw its queue away.
+void CloseAtExit() noexcept
 {
-    if (HeldExclusivelyByAnother(fd))
-        return EBUSY;
-    if (RetryOnInterrupt([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0)
-        return errno == EWOULDBLOCK ? EBUSY : ErrnoValue();
-    if (!OpenPorts::Add(fd))
-        return EMFILE;
-    if (::ioctl(fd, TIOCEXCL) == 0)
-        return 0;
-    const DWORD error = ErrnoValue();
-    OpenPorts::Remove(fd);
-    return error;
+    if (const int fd = HeldPort(); fd >= 0) {
+        LetGoOfPort(fd);
+        ::ioctl(fd, TIOCNXCL);
+        CloseWithoutWaiting(fd);
+    }
 }
 
 void GiveUpExclusiveUse(int fd)
 {
-    OpenPorts::Remove(fd);
+    LetGoOfPort(fd);
     ::ioctl(fd, TIOCNXCL);
     RetryOnInterrupt([fd] { return ::flock(fd, LOCK_UN); });
+}
+
+// One port is held at a time, as the form holds one handle: a port still
+// held when another opens is one whose form has gone, and it is closed.
+void LetGoOfHeldPort()
+{
+    if (const int previous = HeldPort(); previous >= 0) {
+        GiveUpExclusiveUse(previous);
+        CloseWithoutWaiting(previous);
+    }
+}
+
+// The port is held before its exclusive mode is set, so that an exit at any
+// moment after clears it again.
+ErrorCode TakeExclusiveUse(int fd)
+{
+    static const bool closesAtExit = std::atexit(CloseAtExit) == 0;
+    static_cast<void>(closesAtExit);
+    if (HeldExclusivelyByAnother(fd))
+        return EBUSY;
+    if (RetryOnInterrupt([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0)
+        return errno == EWOULDBLOCK ? EBUSY : ErrnoValue();
+    LetGoOfHeldPort();
+    if (!HoldPort(fd))
+        return EMFILE;
+    if (::ioctl(fd, TIOCEXCL) == 0)
+        return 0;
+    const ErrorCode error = ErrnoValue();
+    LetGoOfPort(fd);
+    return error;
 }
 
 // A terminal fresh from its open echoes what it receives (with ICRNL and
@@ -125,7 +147,7 @@ void GiveUpExclusiveUse(int fd)
 // XON to the far end as its input fills, which it does since comsend never
 // reads. None of that was typed, so it is all turned off; nothing else is
 // touched. Send's settings keep it off.
-DWORD SilenceLine(int fd)
+ErrorCode SilenceLine(int fd)
 {
     termios settings{};
     if (::tcgetattr(fd, &settings) != 0)
@@ -135,10 +157,10 @@ DWORD SilenceLine(int fd)
     return RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &settings); }) == 0 ? 0 : ErrnoValue();
 }
 
-DWORD OpenTerminal(const std::string &path, UniqueFd &port)
+ErrorCode OpenTerminal(const std::string &path, UniqueFd &port)
 {
     dev_t device{};
-    if (const DWORD error = CheckDevice(path, device))
+    if (const ErrorCode error = CheckDevice(path, device))
         return error;
     UniqueFd fd(
         RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
@@ -149,9 +171,9 @@ DWORD OpenTerminal(const std::string &path, UniqueFd &port)
     fd = fd.MovedAtOrAbove(kFirstPortDescriptor);
     if (!fd.Valid())
         return ErrnoValue();
-    if (const DWORD error = TakeExclusiveUse(fd.Get()))
+    if (const ErrorCode error = TakeExclusiveUse(fd.Get()))
         return error;
-    if (const DWORD error = SilenceLine(fd.Get())) {
+    if (const ErrorCode error = SilenceLine(fd.Get())) {
         GiveUpExclusiveUse(fd.Get());
         return error;
     }
@@ -159,35 +181,22 @@ DWORD OpenTerminal(const std::string &path, UniqueFd &port)
     return 0;
 }
 
-// Sets or clears DTR and RTS as asked. A device without modem lines
-// (a pseudo-terminal, some USB gadgets) refuses the request; its line
-// settings still count as taken.
-bool SetModemLines(int fd, const LineSettings &settings)
+// Lowers DTR and RTS. A device without modem lines (a pseudo-terminal,
+// some USB gadgets) refuses the request; its line settings still count as
+// taken.
+bool LowerModemLines(int fd)
 {
-    int raise = 0;
-    int lower = 0;
-    const auto sort = [&](ModemLine line, int bit) {
-        if (line == ModemLine::On)
-            raise |= bit;
-        else if (line == ModemLine::Off)
-            lower |= bit;
-    };
-    sort(settings.dtr, TIOCM_DTR);
-    sort(settings.rts, TIOCM_RTS);
-    const auto apply = [fd](unsigned long request, int bits) {
-        if (bits == 0)
-            return true;
-        const int result = RetryOnInterrupt([&] { return ::ioctl(fd, request, &bits); });
-        return result == 0 || errno == ENOTTY || errno == EINVAL;
-    };
-    return apply(TIOCMBIC, lower) && apply(TIOCMBIS, raise);
+    int bits = TIOCM_DTR | TIOCM_RTS;
+    const int result = RetryOnInterrupt([&] { return ::ioctl(fd, TIOCMBIC, &bits); });
+    return result == 0 || errno == ENOTTY || errno == EINVAL;
 }
 
 // Puts the settings into effect and reads them back; 0 or why not.
-DWORD ApplySettings(int fd, const LineSettings &settings, const termios &previous)
+ErrorCode ApplySettings(int fd, const LineSettings &settings, const termios &previous)
 {
     termios wanted = previous;
-    ApplyLineSettings(settings, wanted);
+    if (!ApplyLineSettings(settings, wanted))
+        return EINVAL;
     if (RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &wanted); }) != 0)
         return ErrnoValue();
     termios taken{};
@@ -195,71 +204,46 @@ DWORD ApplySettings(int fd, const LineSettings &settings, const termios &previou
         return ErrnoValue();
     if (!LineSettingsTook(settings, taken))
         return EINVAL;
-    return SetModemLines(fd, settings) ? 0 : ErrnoValue();
+    return LowerModemLines(fd) ? 0 : ErrnoValue();
 }
 
 } // namespace
 
-int DescriptorOf(HANDLE handle)
+int DescriptorOf(serial::Port port)
 {
-    const auto value = reinterpret_cast<std::intptr_t>(handle);
+    const auto value = static_cast<std::intptr_t>(port);
     const bool plausible = value >= kFirstPortDescriptor && value <= INT32_MAX;
-    return plausible && OpenPorts::Contains(static_cast<int>(value)) ? static_cast<int>(value) : -1;
+    return plausible && HeldPort() == static_cast<int>(value) ? static_cast<int>(value) : -1;
 }
 
-HANDLE HandleOf(int descriptor)
+serial::Opened serial::OpenPort(const char *name)
 {
-    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(descriptor));
-}
-
-DWORD GetLastError()
-{
-    return lastError;
-}
-
-void SetLastError(DWORD dwErrCode)
-{
-    lastError = dwErrCode;
-}
-
-HANDLE OpenSerialPort(LPCSTR lpFileName)
-{
-    if (lpFileName == nullptr) {
-        Fail(EINVAL);
-        return INVALID_HANDLE_VALUE;
-    }
-    const auto path = ResolvePortName(lpFileName);
+    const auto path = name != nullptr ? ResolvePortName(name) : std::nullopt;
     UniqueFd fd;
-    const DWORD error = path ? OpenTerminal(*path, fd) : ENOENT;
-    if (error != 0) {
-        Fail(error);
-        return INVALID_HANDLE_VALUE;
-    }
-    return HandleOf(fd.Release());
+    const ErrorCode error = name == nullptr ? EINVAL : path ? OpenTerminal(*path, fd) : ENOENT;
+    if (error != 0)
+        return {.port = {}, .error = error};
+    return {.port = Port{fd.Release()}, .error = 0};
 }
 
-// A record that is refused leaves the line's settings (speed, framing, flow
+// Settings that are refused leave the line's settings (speed, framing, flow
 // control) exactly as they were: whatever part of them the device took is
-// undone. A modem line it changed before the refusal stays changed. A line
-// that was hung up (EIO, ENODEV, ENXIO) belongs to a device that has gone.
-SendAccount SetPortState(HANDLE hFile, const DCB &dcb)
+// undone. A line that was hung up (EIO, ENODEV, ENXIO) belongs to a device
+// that has gone.
+SendAccount serial::SetLine(Port port, const LineSettings &settings)
 {
-    const auto failed = [](DWORD error) {
-        lastError = error;
+    const auto failed = [](ErrorCode error) {
         return SendAccount{.error = error,
-                           .stage = serial::MeansGone(static_cast<int>(error)) ? PortStage::Held
-                                                                               : PortStage::Settings};
+                           .stage =
+                               MeansGone(static_cast<int>(error)) ? PortStage::Held : PortStage::Settings};
     };
-    const int fd = DescriptorOf(hFile);
+    const int fd = DescriptorOf(port);
     if (fd < 0)
         return failed(EBADF);
-    const auto settings = TranslateDcb(dcb);
-    if (!settings)
-        return failed(EINVAL);
     termios previous{};
     if (::tcgetattr(fd, &previous) != 0)
         return failed(ErrnoValue());
-    const DWORD error = ApplySettings(fd, *settings, previous);
+    const ErrorCode error = ApplySettings(fd, settings, previous);
     if (error != 0) {
         RetryOnInterrupt([&] { return ::tcsetattr(fd, TCSANOW, &previous); });
         return failed(error);
@@ -267,14 +251,13 @@ SendAccount SetPortState(HANDLE hFile, const DCB &dcb)
     return {};
 }
 
-BOOL ClosePort(HANDLE hObject)
+serial::ErrorCode serial::ClosePort(Port port)
 {
-    const int fd = DescriptorOf(hObject);
+    const int fd = DescriptorOf(port);
     if (fd < 0)
-        return Fail(EBADF);
+        return EBADF;
     GiveUpExclusiveUse(fd);
-    const int error = CloseWithoutWaiting(fd);
-    return error == 0 ? TRUE : Fail(static_cast<DWORD>(error));
+    return static_cast<ErrorCode>(CloseWithoutWaiting(fd));
 }
 
 } // namespace comsend

@@ -13,7 +13,9 @@
 #include "faults.h"
 #include "serial/reasons.h"
 
-#include "platform/kernel.h"
+#include "platform/errorcodes.h"
+
+#include <windows.h>
 
 namespace comsend {
 
@@ -28,7 +30,7 @@ constexpr ReasonRow kReasons[] = {
     {ERROR_INVALID_NAME, kNoSuchPort, kNoSuchPort},
     {ERROR_BAD_PATHNAME, kNoSuchPort, kNoSuchPort},
     {ERROR_FILENAME_EXCED_RANGE, kNoSuchPort, kNoSuchPort},
-    {ERROR_NOT_SERIAL_PORT, kNotSerialPort, kNotSerialPort},
+    {serial::kNotSerialPort, kNotSerialPort, kNotSerialPort},
     {ERROR_NOT_FOUND, kNoSuchPort, kDeviceError},
     {kErrorNoSuchDevice, kNoSuchPort, kGone},
     {ERROR_DEV_NOT_EXIST, kNoSuchPort, kGone},
@@ -45,8 +47,8 @@ constexpr ReasonRow kReasons[] = {
     {ERROR_INVALID_PARAMETER, kSettingsRefused, kSettingsRefused},
     {ERROR_TIMEOUT, kNoAnswer, kStalled},
     {ERROR_SEM_TIMEOUT, kNoAnswer, kStalled},
-    {ERROR_SEND_CANCELLED, kCancelled, kCancelled},
-    {ERROR_SEND_STALLED, kStalled, kStalled},
+    {serial::kSendCancelled, kCancelled, kCancelled},
+    {serial::kSendStalled, kStalled, kStalled},
     {ERROR_NOT_ENOUGH_MEMORY, kShortOfMemory, kShortOfMemory},
     {ERROR_OUTOFMEMORY, kShortOfMemory, kShortOfMemory},
     {ERROR_NO_SYSTEM_RESOURCES, kShortOfMemory, kShortOfMemory},

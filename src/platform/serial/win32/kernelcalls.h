@@ -4,9 +4,17 @@
 // adapter, a driver that ignores a timeout or a hold) where wine cannot.
 #pragma once
 
+#include "serial/port.h"
+
 #include <windows.h>
 
 namespace comsend {
+
+// A port is the kernel's handle, as a number of the serial layer's own.
+inline HANDLE HandleOf(serial::Port port)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(port));
+}
 
 struct KernelCalls {
     decltype(&::CreateFileA) CreateFileA;

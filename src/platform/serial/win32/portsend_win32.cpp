@@ -1,15 +1,14 @@
-#include "serial/portsend.h"
-
+#include "kernelcalls.h"
 #include "portio_win32.h"
 
 namespace comsend {
 
-SendAccount SendToPort(HANDLE port, std::span<const char> bytes, const serial::WriteControl &control,
-                       const serial::Waker &waker)
+SendAccount serial::SendToPort(Port port, std::span<const char> bytes, const WriteControl &control,
+                               const Waker &waker)
 {
-    serial::Win32PortIo io(port, waker);
-    const serial::SteadyTime time;
-    return serial::LongWrite(io, time, bytes, control);
+    Win32PortIo io(HandleOf(port), waker);
+    const SteadyTime time;
+    return LongWrite(io, time, bytes, control);
 }
 
 } // namespace comsend

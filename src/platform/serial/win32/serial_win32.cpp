@@ -10,17 +10,16 @@
 // reports (some virtual and Bluetooth ports report another than a character
 // device). A file, a folder, a printer, the console or NUL has no such call
 // (faults.h): it is closed again untouched and the open fails with
-// ERROR_NOT_SERIAL_PORT, so that Send can never write into one. A port that
+// serial::kNotSerialPort, so that Send can never write into one. A port that
 // cannot answer for another reason fails the open with that reason.
 //
-// Line settings: the record goes to the kernel as given, but for what only
-// Windows asks of it. Serial drivers refuse XON and XOFF characters that are
-// equal (STATUS_INVALID_PARAMETER from IOCTL_SERIAL_SET_CHARS) even when
-// software flow control is off and they are never used; a zeroed record has
-// both at 0. Then the usual DC1 and DC3 are filled in. And Windows only
-// knows binary transfers, so fBinary is always set. Everything else,
-// including refusals, is the driver's; a refusal is one of the line
-// settings, whatever its value, unless the device's status shows it gone.
+// Line settings: the kernel's record is built from the settings, with the
+// usual DC1 and DC3 as XON and XOFF although software flow control is off
+// (serial drivers refuse equal characters, STATUS_INVALID_PARAMETER from
+// IOCTL_SERIAL_SET_CHARS, even when they are never used), and binary
+// transfers, the only kind Windows knows. Whether the port takes it is the
+// driver's; a refusal is one of the line settings, whatever its value,
+// unless the device's status shows it gone.
 //
 // Closing: what the driver still holds is thrown away first, so that the
 // close never waits for a device that stopped taking bytes.
@@ -28,8 +27,7 @@
 #include "faults.h"
 #include "kernelcalls.h"
 
-#include "platform/kernel.h"
-
+#include <array>
 #include <string>
 
 namespace comsend {
@@ -39,7 +37,7 @@ namespace {
 constexpr char kXon = 0x11;  // DC1
 constexpr char kXoff = 0x13; // DC3
 
-// 0 for a serial port, ERROR_NOT_SERIAL_PORT for what is none, or why the
+// 0 for a serial port, serial::kNotSerialPort for what is none, or why the
 // port cannot say.
 DWORD SerialPortCheck(HANDLE handle)
 {
@@ -48,58 +46,60 @@ DWORD SerialPortCheck(HANDLE handle)
     if (Kernel().GetCommState(handle, &dcb))
         return 0;
     const DWORD error = ::GetLastError();
-    return serial::MeansNoSuchCall(error) || error == ERROR_INVALID_HANDLE ? ERROR_NOT_SERIAL_PORT : error;
+    return serial::MeansNoSuchCall(error) || error == ERROR_INVALID_HANDLE ? serial::kNotSerialPort : error;
 }
+
+constexpr std::array<BYTE, 5> kParities{NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY};
+constexpr std::array<BYTE, 3> kStopBits{ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
 
 } // namespace
 
-HANDLE OpenSerialPort(LPCSTR lpFileName)
+serial::Opened serial::OpenPort(const char *name)
 {
-    if (lpFileName == nullptr) {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    const std::string name = DeviceName(lpFileName);
-    HANDLE handle = Kernel().CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    if (name == nullptr)
+        return {.port = {}, .error = ERROR_INVALID_PARAMETER};
+    const std::string device = DeviceName(name);
+    HANDLE handle = Kernel().CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                          OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return handle;
+        return {.port = {}, .error = ::GetLastError()};
     const DWORD error = SerialPortCheck(handle);
     if (error == 0)
-        return handle;
+        return {.port = Port{reinterpret_cast<std::intptr_t>(handle)}, .error = 0};
     Kernel().CloseHandle(handle);
-    ::SetLastError(error);
-    return INVALID_HANDLE_VALUE;
+    return {.port = {}, .error = error};
 }
 
-SendAccount SetPortState(HANDLE hFile, const DCB &dcb)
+SendAccount serial::SetLine(Port port, const LineSettings &settings)
 {
-    ::DCB record = dcb;
+    const HANDLE handle = HandleOf(port);
+    ::DCB record{};
+    record.DCBlength = sizeof record;
+    record.BaudRate = settings.bitsPerSecond;
     record.fBinary = TRUE;
-    if (record.fOutX == 0 && record.fInX == 0 && record.XonChar == record.XoffChar) {
-        record.XonChar = kXon;
-        record.XoffChar = kXoff;
-    }
-    if (Kernel().SetCommState(hFile, &record))
+    record.ByteSize = settings.dataBits;
+    record.Parity = kParities.at(static_cast<std::size_t>(settings.parity));
+    record.StopBits = kStopBits.at(static_cast<std::size_t>(settings.stopBits));
+    record.XonChar = kXon;
+    record.XoffChar = kXoff;
+    if (Kernel().SetCommState(handle, &record))
         return {};
     const DWORD error = ::GetLastError();
     DWORD errors = 0;
     COMSTAT status{};
-    if (!Kernel().ClearCommError(hFile, &errors, &status)) {
+    if (!Kernel().ClearCommError(handle, &errors, &status)) {
         const DWORD probe = ::GetLastError();
-        if (serial::MeansRemoved(probe) || probe == ERROR_INVALID_HANDLE) {
-            ::SetLastError(probe);
+        if (MeansRemoved(probe) || probe == ERROR_INVALID_HANDLE)
             return {.error = probe, .stage = PortStage::Held};
-        }
     }
-    ::SetLastError(error);
     return {.error = error, .stage = PortStage::Settings};
 }
 
-BOOL ClosePort(HANDLE hObject)
+serial::ErrorCode serial::ClosePort(Port port)
 {
-    Kernel().PurgeComm(hObject, PURGE_TXABORT | PURGE_TXCLEAR);
-    return Kernel().CloseHandle(hObject);
+    const HANDLE handle = HandleOf(port);
+    Kernel().PurgeComm(handle, PURGE_TXABORT | PURGE_TXCLEAR);
+    return Kernel().CloseHandle(handle) ? 0 : ::GetLastError();
 }
 
 } // namespace comsend

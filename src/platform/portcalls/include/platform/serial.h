@@ -1,8 +1,9 @@
 // The serial-port operations as the form code makes them, by their kernel
-// names. The kernel's types and error values come from the operating
-// system's serial layer (platform/kernel.h, one per OS), and the reasons for
-// a failure from platform/portreasons.h. The calls themselves are the
-// program's own: each runs on the one thread that makes port calls
+// names and with the kernel's types (platform/kernel.h: <windows.h> on
+// Windows, the same names declared for the form elsewhere), and the reasons
+// for a failure (platform/portreasons.h). The calls themselves are the
+// program's own: each translates once to the serial layer's terms
+// (serial/port.h) and runs on the one thread that makes port calls
 // (portworker.h) while the window loop waits for it, so that a slow or
 // stuck driver never freezes the window; after a moment a box says what is
 // under way.
@@ -25,8 +26,11 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
 
-// Puts the line settings into effect. A record the port does not take
-// leaves the line as it was.
+// Puts the line settings into effect. Only a plain line is supported: the
+// record's speed, data bits, parity and stop bits, with no flow control, no
+// byte replaced or dropped, and DTR and RTS off; anything else is refused
+// with ERROR_INVALID_PARAMETER. A record the port does not take leaves the
+// line as it was.
 BOOL SetCommState(HANDLE hFile, DCB *lpDCB);
 
 // Writes every byte to the port and returns once they are all known to have

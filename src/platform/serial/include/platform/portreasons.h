@@ -9,7 +9,7 @@
 
 namespace comsend {
 
-// One sentence that says why, for an error value that GetLastError gave.
+// One sentence that says why, for the error value a port call gave.
 std::string SysErrorMessage(std::uint32_t Error, PortStage Stage);
 
 // What to do about a failed open of the named port, as lines to go under
