@@ -12,8 +12,8 @@
 #include "kernelcalls.h"
 #include "portio_win32.h"
 
-#include "platform/kernel.h"
 #include "platform/portreasons.h"
+#include "serial/port.h"
 #include "serial/reasons.h"
 
 #include <gtest/gtest.h>
@@ -201,9 +201,8 @@ std::unique_ptr<comsend::serial::PortIo> Plug(const Family &family, Device &plug
 // its value; from one that has gone, an unplug.
 void CheckSettings(Device &plugged)
 {
-    comsend::DCB dcb{};
-    dcb.DCBlength = sizeof(::DCB);
-    const comsend::SendAccount settings = comsend::SetPortState(kHandle, dcb);
+    const comsend::SendAccount settings = comsend::serial::SetLine(
+        static_cast<comsend::serial::Port>(reinterpret_cast<std::intptr_t>(kHandle)), {});
     const bool refused = !plugged.Gone() && calls->refusesSettings;
     EXPECT_EQ(settings.error, plugged.Gone() ? calls->gone : refused ? ERROR_GEN_FAILURE : 0);
     if (settings.error != 0) {
