@@ -247,10 +247,13 @@ class Device:
                 del self.buffer[:count]
                 self.tokens -= count
                 self.latest = now
-        while self.outs and not self.failing:  # whole packets, as the buffer has room for them
+        # Whole packets, in order. A device's USB controller takes a packet
+        # only into a free buffer of the endpoint's packet size, whatever the
+        # packet's length: a short packet waits for as much room as a full one.
+        while self.outs and not self.failing:
             out = self.outs[0]
             packet = out.data[:out.packet_size]
-            if len(packet) > CHIP_BUFFER - len(self.buffer):
+            if out.packet_size > CHIP_BUFFER - len(self.buffer):
                 break
             self.buffer += packet
             out.data = out.data[len(packet):]
