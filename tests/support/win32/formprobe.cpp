@@ -29,9 +29,13 @@ std::string Plain(const std::wstring &text)
     return utf8;
 }
 
+// The messages waiting, handled as the window loop would; a quit among
+// them is left for the loop that runs next.
 void Pump()
 {
-    Application->ProcessMessages();
+    int quitCode = 0;
+    if (!PumpWaiting(quitCode))
+        ::PostQuitMessage(quitCode);
 }
 
 // A key pressed and let go, or one more WM_KEYDOWN of a key held down

@@ -6,7 +6,6 @@
 #include "component.h"
 #include "controls.h"
 #include "formdescription.h"
-#include "nativepart.h"
 
 #include <initializer_list>
 #include <memory>
@@ -29,8 +28,6 @@ public:
     ~TForm() override;
 
     void Show();
-    // Closes the window as the user's close does.
-    void Close();
 
     const TFormDescription &Description() const { return description_; }
     // The handler the description names for a click; none for no name.
@@ -49,7 +46,7 @@ protected:
 private:
     const TFormDescription &description_;
     std::vector<comsend::PublishedMethod> methods_;
-    NativePart<NativeForm> native_;
+    std::unique_ptr<NativeForm> native_;
 };
 
 } // namespace comsend

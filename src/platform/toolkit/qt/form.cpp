@@ -132,7 +132,7 @@ void Connect(const TFormDescription &form, const std::vector<QWidget *> &control
 
 TForm::TForm(TComponent *Owner, const TFormDescription &Description,
              std::initializer_list<comsend::PublishedMethod> Methods)
-    : TComponent(Owner), description_(Description), methods_(Methods), native_(MakeNativePart<NativeForm>())
+    : TComponent(Owner), description_(Description), methods_(Methods), native_(std::make_unique<NativeForm>())
 {
     native_->window = std::make_unique<FormWindow>(this);
     QWidget *window = native_->window.get();
@@ -161,11 +161,6 @@ void TForm::Show()
 {
     native_->window->move(description_.Left, description_.Top);
     native_->window->show();
-}
-
-void TForm::Close()
-{
-    native_->window->close();
 }
 
 QWidget *WindowOf(const TForm &Form)
