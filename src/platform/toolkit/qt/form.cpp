@@ -51,6 +51,10 @@ QWidget *CreateComboBox(const TControlDescription &d, QWidget *window)
     box->setCompleter(nullptr);
     for (const char *item : d.Items)
         box->addItem(Utf8(item));
+    if (d.ItemHeight > 0) {
+        for (int i = 0; i < box->count(); ++i)
+            box->setItemData(i, QSize(0, d.ItemHeight), Qt::SizeHintRole);
+    }
     box->setEditText(Utf8(d.Text));
     return box;
 }

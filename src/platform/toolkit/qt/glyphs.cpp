@@ -1,10 +1,18 @@
 #include "glyphs.h"
 
-#include "toolkit/bitbtnglyphs.h"
-
 #include <QInputMethodQueryEvent>
 #include <QPixmap>
 #include <QWidget>
+
+// The stock kinds' glyphs, 16 x 16 in 16 colours, the same images the
+// Windows build carries as icons. Compiled in, they cost nothing at
+// start-up; the style's own glyphs come from image files whose reader loads
+// every image-format plugin first.
+// NOLINTBEGIN: pixel data in the XPM format
+#include "toolkit/glyphs/abort.xpm"
+#include "toolkit/glyphs/ok.xpm"
+#include "toolkit/glyphs/retry.xpm"
+// NOLINTEND
 
 namespace comsend {
 
@@ -43,8 +51,17 @@ protected:
 
 QIcon GlyphOfKind(TBitBtnKind Kind)
 {
-    const char *const *xpm = GlyphXpm(Kind);
-    return xpm != nullptr ? QIcon(QPixmap(xpm)) : QIcon();
+    switch (Kind) {
+    case TBitBtnKind::bkOK:
+        return QIcon(QPixmap(glyph_ok));
+    case TBitBtnKind::bkRetry:
+        return QIcon(QPixmap(glyph_retry));
+    case TBitBtnKind::bkAbort:
+        return QIcon(QPixmap(glyph_abort));
+    case TBitBtnKind::bkCustom:
+        break;
+    }
+    return {};
 }
 
 void AskForChineseInput(QWidget *Box)
