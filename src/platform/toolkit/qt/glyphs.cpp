@@ -51,17 +51,21 @@ protected:
 
 QIcon GlyphOfKind(TBitBtnKind Kind)
 {
+    const char *const *xpm = nullptr;
     switch (Kind) {
     case TBitBtnKind::bkOK:
-        return QIcon(QPixmap(glyph_ok));
+        xpm = glyph_ok;
+        break;
     case TBitBtnKind::bkRetry:
-        return QIcon(QPixmap(glyph_retry));
+        xpm = glyph_retry;
+        break;
     case TBitBtnKind::bkAbort:
-        return QIcon(QPixmap(glyph_abort));
+        xpm = glyph_abort;
+        break;
     case TBitBtnKind::bkCustom:
         break;
     }
-    return {};
+    return xpm != nullptr ? QIcon(QPixmap(xpm)) : QIcon();
 }
 
 void AskForChineseInput(QWidget *Box)
