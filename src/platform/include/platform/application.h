@@ -53,6 +53,8 @@ public:
     // The program's name: the caption of its message boxes.
     const std::string &Title() const { return programName_; }
 
+    // What stands behind the application in the window backend (its
+    // native.h; what a backend supplies is toolkit/backend.h).
     NativeApplication &Native() const { return *native_; }
 
 private:

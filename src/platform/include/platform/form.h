@@ -37,7 +37,8 @@ public:
     // where there is none.
     const TControlDescription &DescribedControl(const char *Name, TControlClass Class) const;
 
-    // The backend's window, for the backend and for driving it in tests.
+    // The backend's window and controls (its native.h), for the backend and
+    // for driving them in tests.
     NativeForm &Native() const { return *native_; }
 
 protected:
