@@ -109,10 +109,8 @@ const TFormDescription TFORM1{
     .Top = 107,
     .Width = 404,
     .Height = 186,
-    .Color = TColor::clBtnFace,
     .Font = {.Name = "MS Sans Serif", .Height = -11},
     .PixelsPerInch = 96,
-    .TextHeight = 13,
     .Controls = kControls,
 };
 

@@ -247,8 +247,8 @@ TEST_F(FormTest, WhileABoxIsUpOnlyADeliberatePressInItActs)
     std::vector<std::string> stayed;
     int ticks = 0;
     bool cancelled = false;
-    const auto script = [&](const std::string &box) {
-        const bool busy = box.rfind("Sending: ", 0) == 0;
+    const auto script = [&](ShownBox kind, const std::string &box) {
+        const bool busy = kind == ShownBox::Progress;
         if (cancelled && busy)
             return false;
         if (ticks++ == 0) {

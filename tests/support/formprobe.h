@@ -91,12 +91,14 @@ struct AnsweredBoxes {
 AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::function<void()> &whileUp = {});
 
 // Runs `action` and, every 10 ms or so while one of the program's boxes is
-// up (a message box or a progress box), calls `inBox` with its text, from
-// the box's own loop. A message box is answered with its one button once
-// `inBox` returns true for it; a progress box goes with its work. Returns the
-// texts of the message boxes answered.
-std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
-                                     const std::function<bool(const std::string &box)> &inBox);
+// up (a message box or a progress box), calls `inBox` with its kind and its
+// text, from the box's own loop. A message box is answered with its one
+// button once `inBox` returns true for it; a progress box goes with its
+// work. Returns the texts of the message boxes answered.
+enum class ShownBox { Message, Progress };
+std::vector<std::string>
+ScriptBoxes(const std::function<void()> &action,
+            const std::function<bool(ShownBox kind, const std::string &text)> &inBox);
 
 // A port a Connect opens, and a name that names no port, on this platform.
 // The far end of a port that reads takes whatever a test sends; one that

@@ -12,9 +12,7 @@ constexpr comsend::TFormDescription TestForm(std::span<const comsend::TControlDe
             .Top = 0,
             .Width = 100,
             .Height = 50,
-            .Color = comsend::TColor::clBtnFace,
             .Font = {.Name = "MS Sans Serif", .Height = -11},
             .PixelsPerInch = 96,
-            .TextHeight = 13,
             .Controls = controls};
 }

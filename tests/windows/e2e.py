@@ -37,6 +37,9 @@ class WineComsend:
         self.log = os.path.join(workdir, "comsend.log")
         self.process = session.start(program, lang=lang, log=self.log)
         self.window = wait_for(self._window, WINDOW_TIMEOUT, f"the window titled {MAIN_TITLE}")
+        controls = self.remote("form")["controls"]
+        check(all(controls[button]["glyph"] for button in ("BitBtn1", "BitBtn2", "BitBtn3")),
+              "the buttons show their stock glyphs")
 
     def _window(self):
         self.check_running()

@@ -3,7 +3,7 @@
 //
 //   remote form              the window and each control, by the name its
 //                            form description gives it: screen rectangle,
-//                            text, enabled, focus
+//                            text, enabled, focus, a button's glyph
 //   remote boxes             the texts of the message boxes that are up
 //   remote progress          the text of the progress box, if it is up
 //   remote settext NAME HEX  puts text (UTF-8, hex-encoded: wine garbles
@@ -93,10 +93,13 @@ void PrintForm()
     const char *separator = "";
     for (const TControlDescription &d : TFORM1.Controls) {
         HWND control = Control(d.Name);
-        std::printf(R"(%s"%s": {"rect": %s, "text": "%s", "enabled": %s, "focused": %s})", separator, d.Name,
-                    RectJson(control).c_str(), Hex(TextOf(control)).c_str(),
+        const bool glyph =
+            d.Class == TControlClass::BitBtn && ::SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0) != 0;
+        std::printf(R"(%s"%s": {"rect": %s, "text": "%s", "enabled": %s, "focused": %s, "glyph": %s})",
+                    separator, d.Name, RectJson(control).c_str(), Hex(TextOf(control)).c_str(),
                     ::IsWindowEnabled(control) ? "true" : "false",
-                    focus != nullptr && (focus == control || ::IsChild(control, focus)) ? "true" : "false");
+                    focus != nullptr && (focus == control || ::IsChild(control, focus)) ? "true" : "false",
+                    glyph ? "true" : "false");
         separator = ", ";
     }
     std::printf("}}\n");

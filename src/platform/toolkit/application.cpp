@@ -45,17 +45,6 @@ void TApplication::HandleException(TObject * /*Sender*/)
     }
 }
 
-TApplication::TApplication(std::string ProgramName)
-    : TComponent(nullptr), programName_(std::move(ProgramName)), native_(MakeNativeApplication())
-{}
-
-// The forms own the backend's windows, so they go before the toolkit does.
-TApplication::~TApplication()
-{
-    mainForm_ = nullptr;
-    DestroyComponents();
-}
-
 void TApplication::Run()
 {
     if (mainForm_ == nullptr || terminated_)

@@ -1,9 +1,22 @@
-// What each window backend supplies to the toolkit's shared code, beyond the
-// members of the toolkit's classes that only it can write (a form's window,
-// a control's text): the objects behind the toolkit's own, the window loop,
-// a modal box with one button, and the progress box. The shared code decides
-// when each comes up (application.cpp, controls.cpp, progress.cpp); a
-// backend only makes it.
+// The contract of a window backend: what each one (qt/, win32/, chosen by
+// CMake) supplies to the toolkit's shared code, and nothing else. The shared
+// code decides when each comes up (application.cpp, controls.cpp,
+// dispatch.cpp, progress.cpp); a backend only makes it.
+//
+// A backend defines, in its native.h, what stands behind the toolkit's
+// objects: NativeApplication (the toolkit itself) and NativeForm (a form's
+// window, with the controls the description built, in its order, which the
+// controls find by their description). Where those types are complete, in
+// the backend's sources, it defines these members of the toolkit's classes:
+//
+//   TApplication   constructor, destructor (the forms go before the
+//                  toolkit), Initialize
+//   TForm          constructor (the window and every control of the
+//                  description), destructor, Show
+//   TControl       GetText, SetText, GetEnabled, SetEnabled
+//   ProgressBox    all of it (below)
+//
+// and the functions below.
 #pragma once
 
 #include "platform/ansistring.h"
@@ -16,13 +29,6 @@
 #include <string_view>
 
 namespace comsend {
-
-struct NativeApplication;
-
-NativePart<NativeApplication> MakeNativeApplication();
-
-// The control the form built for the description.
-NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescription &Control);
 
 // Makes the button's click call TBitBtn::Click, and an OK button the form's
 // default button.
@@ -59,25 +65,27 @@ void ShowBox(BoxKind Kind, const AnsiString &Text);
 // Whether the window toolkit has started (TApplication::Initialize).
 bool ToolkitStarted();
 
-// The box a long operation shows while it runs. While it is up the rest of
-// the program takes no input.
+// The box a long operation shows while it runs, from its construction to
+// its destruction: a Cancel button only where the work can be cancelled, a
+// bar only where its progress has a total. While it is up the rest of the
+// program takes no input.
 class ProgressBox {
 public:
-    ProgressBox() = default;
+    explicit ProgressBox(const TProgressWork &Work);
     ProgressBox(const ProgressBox &) = delete;
     ProgressBox &operator=(const ProgressBox &) = delete;
-    virtual ~ProgressBox() = default;
+    ~ProgressBox();
 
     // Handles the events waiting and, when asked to redraw, shows how far
     // the operation has got.
-    virtual void Update(bool Redraw) = 0;
+    void Update(bool Redraw);
     // Cancel pressed, the box closed, or the window system asked to quit.
-    virtual bool CancelRequested() const = 0;
-};
+    bool CancelRequested() const;
 
-// The box for the work: a Cancel button only where the work can be
-// cancelled, a bar only where its progress has a total.
-std::unique_ptr<ProgressBox> OpenProgressBox(const TProgressWork &Work);
+private:
+    struct Window;
+    std::unique_ptr<Window> window_;
+};
 
 // Where a progress box's bar stands, from 0 to kProgressScale.
 inline constexpr int kProgressScale = 1000;

@@ -1,7 +1,7 @@
 // The parts of the controls that every backend shares: binding to the
-// control the form built, a text box's recall, and a button's click. Reading and setting a
-// control's text and state is the backend's (qt/controls.cpp,
-// win32/controls.cpp).
+// control the form built, a text box's recall, and a button's click.
+// Reading and setting a control's text and state is the backend's
+// (backend.h).
 #include "backend.h"
 #include "dispatch.h"
 #include "textrecall.h"
@@ -9,11 +9,8 @@
 namespace comsend {
 
 TControl::TControl(TForm *Owner, const char *Name, TControlClass Class)
-    : TComponent(Owner), description_(Owner->DescribedControl(Name, Class)),
-      native_(MakeNativeControl(*Owner, description_))
+    : TComponent(Owner), form_(*Owner), description_(Owner->DescribedControl(Name, Class))
 {}
-
-TControl::~TControl() = default;
 
 TEdit::TEdit(TForm *Owner, const char *Name)
     : TControl(Owner, Name, Class), recall_(std::make_unique<TextRecall>())
@@ -36,7 +33,7 @@ void TEdit::StepRecall(bool Older)
 }
 
 TBitBtn::TBitBtn(TForm *Owner, const char *Name)
-    : TControl(Owner, Name, Class), form_(*Owner), onClick_(Owner->PublishedMethod(Description().OnClick))
+    : TControl(Owner, Name, Class), onClick_(Owner->PublishedMethod(Description().OnClick))
 {
     BindButton(*Owner, *this);
 }
@@ -44,7 +41,7 @@ TBitBtn::TBitBtn(TForm *Owner, const char *Name)
 void TBitBtn::Click()
 {
     if (GetEnabled())
-        DispatchClick(onClick_, this, form_);
+        DispatchClick(onClick_, this, Form());
 }
 
 } // namespace comsend

@@ -4,6 +4,8 @@
 
 #include "platform/application.h"
 
+#include <optional>
+
 namespace comsend {
 
 namespace {
@@ -24,22 +26,21 @@ void RunWithProgress(const TProgressWork &Work)
 {
     const bool windows = Application != nullptr && ToolkitStarted();
     const auto start = std::chrono::steady_clock::now();
-    std::unique_ptr<ProgressBox> box;
+    std::optional<ProgressBox> box;
     auto drawn = start;
     bool cancelled = false;
     while (Work.Step()) {
         const auto now = std::chrono::steady_clock::now();
-        if (windows && box == nullptr && now - start >= kProgressDelay && Unfinished(Work.Progress())) {
-            box = OpenProgressBox(Work);
+        if (windows && !box && now - start >= kProgressDelay && Unfinished(Work.Progress())) {
+            box.emplace(Work);
             drawn = now;
         }
-        if (box != nullptr) {
+        if (box) {
             const bool redraw = now - drawn >= kRedrawEvery;
             box->Update(redraw);
             drawn = redraw ? now : drawn;
         }
-        const bool stop =
-            (box != nullptr && box->CancelRequested()) || (windows && Application->Terminated());
+        const bool stop = (box && box->CancelRequested()) || (windows && Application->Terminated());
         if (stop && !cancelled && Work.Cancel) {
             Work.Cancel();
             cancelled = true;

@@ -222,7 +222,7 @@ AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::functi
 }
 
 std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
-                                     const std::function<bool(const std::string &box)> &inBox)
+                                     const std::function<bool(ShownBox kind, const std::string &text)> &inBox)
 {
     std::vector<std::string> answered;
     QTimer ticks;
@@ -230,7 +230,9 @@ std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
         QString text;
         QWidget *box = Box(&text);
         auto *message = qobject_cast<QMessageBox *>(box);
-        if (box != nullptr && inBox(text.toStdString()) && message != nullptr) {
+        if (box != nullptr
+            && inBox(message != nullptr ? ShownBox::Message : ShownBox::Progress, text.toStdString())
+            && message != nullptr) {
             answered.push_back(text.toStdString());
             message->buttons().front()->click();
         }

@@ -29,9 +29,13 @@ std::string Plain(const std::wstring &text)
     return utf8;
 }
 
+// The messages waiting, handled as the window loop would; a quit among
+// them is left for the loop that runs next.
 void Pump()
 {
-    Application->ProcessMessages();
+    int quitCode = 0;
+    if (!PumpWaiting(quitCode))
+        ::PostQuitMessage(quitCode);
 }
 
 // A key pressed and let go, or one more WM_KEYDOWN of a key held down
@@ -294,7 +298,7 @@ AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::functi
 namespace {
 
 struct Scripting {
-    std::function<bool(const std::string &)> inBox;
+    std::function<bool(ShownBox, const std::string &)> inBox;
     std::vector<std::string> answered;
     std::set<HWND> handled; // answered, and going
 };
@@ -307,7 +311,8 @@ void CALLBACK Tick(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, DWORD 
     if (box == nullptr)
         return;
     const std::string text = Plain(BoxText(box));
-    if (scripting->inBox(text) && IsMessageBox(box)) {
+    const bool message = IsMessageBox(box);
+    if (scripting->inBox(message ? ShownBox::Message : ShownBox::Progress, text) && message) {
         scripting->handled.insert(box);
         scripting->answered.push_back(text);
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -317,7 +322,7 @@ void CALLBACK Tick(HWND /*window*/, UINT /*message*/, UINT_PTR /*timer*/, DWORD 
 } // namespace
 
 std::vector<std::string> ScriptBoxes(const std::function<void()> &action,
-                                     const std::function<bool(const std::string &box)> &inBox)
+                                     const std::function<bool(ShownBox kind, const std::string &text)> &inBox)
 {
     Scripting state{inBox, {}, {}};
     scripting = &state;

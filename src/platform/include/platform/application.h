@@ -5,7 +5,6 @@
 #include "ansistring.h"
 #include "component.h"
 #include "exception.h"
-#include "nativepart.h"
 
 #include <memory>
 #include <string>
@@ -44,10 +43,6 @@ public:
     // other as an Exception with an empty one.
     void HandleException(TObject *Sender);
 
-    // Handles the events that are waiting, as the window loop would, and
-    // returns.
-    void ProcessMessages();
-
     // Ends the window loop the way closing the main form does, whenever it
     // is asked: a handler that is running finishes first, with its message
     // boxes closed and its long operation cancelled, and shows no more boxes.
@@ -58,13 +53,15 @@ public:
     // The program's name: the caption of its message boxes.
     const std::string &Title() const { return programName_; }
 
+    // What stands behind the application in the window backend (its
+    // native.h; what a backend supplies is toolkit/backend.h).
     NativeApplication &Native() const { return *native_; }
 
 private:
     std::string programName_;
     TForm *mainForm_ = nullptr;
     bool terminated_ = false;
-    NativePart<NativeApplication> native_;
+    std::unique_ptr<NativeApplication> native_;
 };
 
 extern TApplication *Application;

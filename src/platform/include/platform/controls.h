@@ -1,14 +1,13 @@
 // The controls a form description places, seen through the operations the
 // form code uses: read and set the text, enable and disable, for a text box
 // the texts Up and Down recall, and for a button, the handler its click
-// calls. Each one stands for a control of the window backend
-// (NativeControl), which belongs to the form's window.
+// calls. Each one stands for the control its form's window built from the
+// description under its name; the window backend finds it there.
 #pragma once
 
 #include "ansistring.h"
 #include "component.h"
 #include "formdescription.h"
-#include "nativepart.h"
 
 #include <functional>
 #include <memory>
@@ -17,7 +16,6 @@ namespace comsend {
 
 class TForm;
 class TextRecall;
-struct NativeControl;
 
 using TNotifyEvent = std::function<void(TObject *Sender)>;
 
@@ -26,7 +24,6 @@ public:
     // Takes over the control the form built from its description under Name;
     // throws an Exception when there is none of the expected class.
     TControl(TForm *Owner, const char *Name, TControlClass Class);
-    ~TControl() override;
 
     AnsiString GetText() const;
     void SetText(const AnsiString &Text);
@@ -34,12 +31,12 @@ public:
     void SetEnabled(bool Value);
 
     const TControlDescription &Description() const { return description_; }
-    // The backend's control, for the backend and for driving it in tests.
-    NativeControl &Native() const { return *native_; }
+    // The form whose window holds the control.
+    TForm &Form() const { return form_; }
 
 private:
+    TForm &form_;
     const TControlDescription &description_;
-    NativePart<NativeControl> native_;
 };
 
 class TLabel : public TControl {
@@ -89,7 +86,6 @@ public:
     void Click();
 
 private:
-    TForm &form_;
     TNotifyEvent onClick_;
 };
 

@@ -6,7 +6,6 @@
 #include "component.h"
 #include "controls.h"
 #include "formdescription.h"
-#include "nativepart.h"
 
 #include <initializer_list>
 #include <memory>
@@ -29,8 +28,6 @@ public:
     ~TForm() override;
 
     void Show();
-    // Closes the window as the user's close does.
-    void Close();
 
     const TFormDescription &Description() const { return description_; }
     // The handler the description names for a click; none for no name.
@@ -40,7 +37,8 @@ public:
     // where there is none.
     const TControlDescription &DescribedControl(const char *Name, TControlClass Class) const;
 
-    // The backend's window, for the backend and for driving it in tests.
+    // The backend's window and controls (its native.h), for the backend and
+    // for driving them in tests.
     NativeForm &Native() const { return *native_; }
 
 protected:
@@ -49,7 +47,7 @@ protected:
 private:
     const TFormDescription &description_;
     std::vector<comsend::PublishedMethod> methods_;
-    NativePart<NativeForm> native_;
+    std::unique_ptr<NativeForm> native_;
 };
 
 } // namespace comsend

@@ -1,7 +1,8 @@
 // A form's stored description: the window and the controls in it, with the
 // properties that differ from the toolkit's defaults. It is plain data that
 // both window backends read at run time to build the window, and that the
-// tests read to know what the window must look like. Texts are UTF-8.
+// tests read to know what the window must look like; it holds nothing that
+// the backends do not use. Texts are UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +12,6 @@
 
 namespace comsend {
 
-enum class TColor { clBtnFace, clWindowText };
-
 // The character set a font asks for; the backends map it to their fonts.
 enum class TFontCharset { Default, Ansi };
 
@@ -20,7 +19,6 @@ struct TFontDescription {
     const char *Name;
     int Height; // negative: character height in pixels at the design resolution
     bool Bold = false;
-    TColor Color = TColor::clWindowText;
     TFontCharset Charset = TFontCharset::Default;
 };
 
@@ -64,10 +62,8 @@ struct TFormDescription {
     int Top;
     int Width; // outer size: frame and caption bar included
     int Height;
-    TColor Color;
     TFontDescription Font;
     int PixelsPerInch; // the resolution the form was designed at
-    int TextHeight;
     std::span<const TControlDescription> Controls;
 
     // The control of that name, or nullptr.

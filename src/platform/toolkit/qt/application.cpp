@@ -111,9 +111,16 @@ bool ToolkitStarted()
     return QApplication::instance() != nullptr;
 }
 
-NativePart<NativeApplication> MakeNativeApplication()
+TApplication::TApplication(std::string ProgramName)
+    : TComponent(nullptr), programName_(std::move(ProgramName)),
+      native_(std::make_unique<NativeApplication>())
+{}
+
+// The forms own the toolkit's windows, so they go before the toolkit does.
+TApplication::~TApplication()
 {
-    return MakeNativePart<NativeApplication>();
+    mainForm_ = nullptr;
+    DestroyComponents();
 }
 
 namespace {
@@ -171,11 +178,6 @@ void TApplication::Initialize()
 void RunWindowLoop()
 {
     QApplication::exec();
-}
-
-void TApplication::ProcessMessages()
-{
-    QApplication::processEvents();
 }
 
 // Every loop of the thread ends, not only the innermost.

@@ -23,11 +23,6 @@ template <class Widget> Widget *As(QWidget *widget)
     return static_cast<Widget *>(widget);
 }
 
-QWidget *WidgetFor(const TForm &form, const TControlDescription &description)
-{
-    return form.Native().controls.at(form.Description().IndexOf(description));
-}
-
 // Far more than any window shows, and quick to measure.
 constexpr qsizetype kLongestCaption = 1000;
 
@@ -47,14 +42,9 @@ void SetCaption(QLabel *label, const QString &text, const TControlDescription &d
 
 } // namespace
 
-NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescription &Control)
-{
-    return MakeNativePart<NativeControl>(WidgetFor(Form, Control));
-}
-
 AnsiString TControl::GetText() const
 {
-    QWidget *widget = native_->widget;
+    QWidget *widget = WidgetOf(*this);
     switch (description_.Class) {
     case TControlClass::Label:
         return ToAnsiString(As<QLabel>(widget)->text());
@@ -72,7 +62,7 @@ AnsiString TControl::GetText() const
 
 void TControl::SetText(const AnsiString &Text)
 {
-    QWidget *widget = native_->widget;
+    QWidget *widget = WidgetOf(*this);
     const QString text = FromAnsiString(Text);
     switch (description_.Class) {
     case TControlClass::Label:
@@ -97,19 +87,19 @@ void TControl::SetText(const AnsiString &Text)
 
 bool TControl::GetEnabled() const
 {
-    return native_->widget->isEnabled();
+    return WidgetOf(*this)->isEnabled();
 }
 
 void TControl::SetEnabled(bool Value)
 {
-    native_->widget->setEnabled(Value);
+    WidgetOf(*this)->setEnabled(Value);
 }
 
 void BindButton(TForm &Form, TBitBtn &Button)
 {
     if (Button.Description().Kind == TBitBtnKind::bkOK)
         Form.Native().defaultButton = &Button;
-    auto *button = As<QPushButton>(Button.Native().widget);
+    auto *button = As<QPushButton>(WidgetOf(Button));
     QObject::connect(button, &QAbstractButton::clicked, button, [&Button] { Button.Click(); });
 }
 

@@ -51,6 +51,10 @@ QWidget *CreateComboBox(const TControlDescription &d, QWidget *window)
     box->setCompleter(nullptr);
     for (const char *item : d.Items)
         box->addItem(Utf8(item));
+    if (d.ItemHeight > 0) {
+        for (int i = 0; i < box->count(); ++i)
+            box->setItemData(i, QSize(0, d.ItemHeight), Qt::SizeHintRole);
+    }
     box->setEditText(Utf8(d.Text));
     return box;
 }
@@ -132,7 +136,7 @@ void Connect(const TFormDescription &form, const std::vector<QWidget *> &control
 
 TForm::TForm(TComponent *Owner, const TFormDescription &Description,
              std::initializer_list<comsend::PublishedMethod> Methods)
-    : TComponent(Owner), description_(Description), methods_(Methods), native_(MakeNativePart<NativeForm>())
+    : TComponent(Owner), description_(Description), methods_(Methods), native_(std::make_unique<NativeForm>())
 {
     native_->window = std::make_unique<FormWindow>(this);
     QWidget *window = native_->window.get();
@@ -161,11 +165,6 @@ void TForm::Show()
 {
     native_->window->move(description_.Left, description_.Top);
     native_->window->show();
-}
-
-void TForm::Close()
-{
-    native_->window->close();
 }
 
 QWidget *WindowOf(const TForm &Form)

@@ -1,10 +1,18 @@
 #include "glyphs.h"
 
-#include "toolkit/bitbtnglyphs.h"
-
 #include <QInputMethodQueryEvent>
 #include <QPixmap>
 #include <QWidget>
+
+// The stock kinds' glyphs, 16 x 16 in 16 colours, the same images the
+// Windows build carries as icons. Compiled in, they cost nothing at
+// start-up; the style's own glyphs come from image files whose reader loads
+// every image-format plugin first.
+// NOLINTBEGIN: pixel data in the XPM format
+#include "toolkit/glyphs/abort.xpm"
+#include "toolkit/glyphs/ok.xpm"
+#include "toolkit/glyphs/retry.xpm"
+// NOLINTEND
 
 namespace comsend {
 
@@ -43,7 +51,20 @@ protected:
 
 QIcon GlyphOfKind(TBitBtnKind Kind)
 {
-    const char *const *xpm = GlyphXpm(Kind);
+    const char *const *xpm = nullptr;
+    switch (Kind) {
+    case TBitBtnKind::bkOK:
+        xpm = glyph_ok;
+        break;
+    case TBitBtnKind::bkRetry:
+        xpm = glyph_retry;
+        break;
+    case TBitBtnKind::bkAbort:
+        xpm = glyph_abort;
+        break;
+    case TBitBtnKind::bkCustom:
+        break;
+    }
     return xpm != nullptr ? QIcon(QPixmap(xpm)) : QIcon();
 }
 

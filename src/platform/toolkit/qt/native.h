@@ -1,6 +1,6 @@
-// What stands behind the toolkit's objects in the Qt backend: a widget for
-// each control, a FormWindow for each form, the QApplication for the
-// application. The backend's own sources and the Qt tests include this; the
+// What stands behind the toolkit's objects in the Qt backend (backend.h):
+// a FormWindow for each form, with a widget for each control, and the
+// QApplication for the application. The backend's own sources and the Qt tests include this; the
 // form code never does.
 #pragma once
 
@@ -20,13 +20,9 @@ namespace comsend {
 class FormWindow;
 class CloseSignals;
 
-struct NativeControl {
-    QWidget *widget;
-};
-
 struct NativeForm {
     std::unique_ptr<FormWindow> window;
-    // Every control the description built, in its order, until bound.
+    // Every control the description built, in its order.
     std::vector<QWidget *> controls;
     TBitBtn *defaultButton = nullptr;
 };
@@ -40,7 +36,8 @@ struct NativeApplication {
 
 inline QWidget *WidgetOf(const TControl &Control)
 {
-    return Control.Native().widget;
+    const TForm &form = Control.Form();
+    return form.Native().controls[form.Description().IndexOf(Control.Description())];
 }
 
 QWidget *WindowOf(const TForm &Form);

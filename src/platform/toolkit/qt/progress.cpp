@@ -17,11 +17,8 @@
 
 namespace comsend {
 
-namespace {
-
-class QtProgressBox : public QDialog, public ProgressBox {
-public:
-    explicit QtProgressBox(const TProgressWork &work) : QDialog(QApplication::activeWindow()), work_(work)
+struct ProgressBox::Window : QDialog {
+    explicit Window(const TProgressWork &work) : QDialog(QApplication::activeWindow()), work_(work)
     {
         setWindowTitle(QApplication::applicationName());
         auto *layout = new QVBoxLayout(this);
@@ -45,15 +42,6 @@ public:
         if (cancel != nullptr)
             cancel->setFocus();
     }
-    void Update(bool Redraw) override
-    {
-        if (Redraw)
-            Refresh();
-        QApplication::processEvents();
-    }
-    bool CancelRequested() const override { return cancelled_; }
-
-private:
     void Refresh()
     {
         const TProgress progress = work_.Progress();
@@ -69,11 +57,20 @@ private:
     bool cancelled_ = false;
 };
 
-} // namespace
+ProgressBox::ProgressBox(const TProgressWork &Work) : window_(std::make_unique<Window>(Work)) {}
 
-std::unique_ptr<ProgressBox> OpenProgressBox(const TProgressWork &Work)
+ProgressBox::~ProgressBox() = default;
+
+void ProgressBox::Update(bool Redraw)
 {
-    return std::make_unique<QtProgressBox>(Work);
+    if (Redraw)
+        window_->Refresh();
+    QApplication::processEvents();
+}
+
+bool ProgressBox::CancelRequested() const
+{
+    return window_->cancelled_;
 }
 
 } // namespace comsend

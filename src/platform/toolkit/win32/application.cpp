@@ -47,9 +47,17 @@ bool ToolkitStarted()
     return Application != nullptr && Application->Native().started;
 }
 
-NativePart<NativeApplication> MakeNativeApplication()
+TApplication::TApplication(std::string ProgramName)
+    : TComponent(nullptr), programName_(std::move(ProgramName)),
+      native_(std::make_unique<NativeApplication>())
+{}
+
+// The forms go first: their windows' last messages still find the
+// application whole.
+TApplication::~TApplication()
 {
-    return MakeNativePart<NativeApplication>();
+    mainForm_ = nullptr;
+    DestroyComponents();
 }
 
 void TApplication::Initialize()
@@ -68,13 +76,6 @@ void RunWindowLoop()
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchOne(message);
-}
-
-void TApplication::ProcessMessages()
-{
-    int quitCode = 0;
-    if (!PumpWaiting(quitCode))
-        ::PostQuitMessage(quitCode);
 }
 
 void EndWindowLoops()

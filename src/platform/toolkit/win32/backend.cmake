@@ -19,8 +19,6 @@ target_sources(comsend_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/textboxes.h
     ${CMAKE_CURRENT_LIST_DIR}/textcodec.cpp
     ${CMAKE_CURRENT_LIST_DIR}/textcodec.h
-    ${CMAKE_CURRENT_LIST_DIR}/xpmicon.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/xpmicon.h
 )
 target_link_libraries(comsend_toolkit PRIVATE comctl32 imm32 gdi32 user32)
 

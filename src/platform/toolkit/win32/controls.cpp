@@ -19,35 +19,31 @@ bool HasFocus(HWND window)
 
 } // namespace
 
-NativePart<NativeControl> MakeNativeControl(TForm &Form, const TControlDescription &Control)
-{
-    return MakeNativePart<NativeControl>(Form.Native().controls.at(Form.Description().IndexOf(Control)));
-}
-
 AnsiString TControl::GetText() const
 {
-    return ToAnsiString(WindowText(native_->window));
+    return ToAnsiString(WindowText(HwndOf(*this)));
 }
 
 void TControl::SetText(const AnsiString &Text)
 {
+    HWND window = HwndOf(*this);
     const std::wstring text = FromAnsiString(Text);
     if (description_.Class == TControlClass::Edit)
-        SetBoxText(native_->window, text.c_str());
+        SetBoxText(window, text.c_str());
     else
-        ::SetWindowTextW(native_->window, text.c_str());
+        ::SetWindowTextW(window, text.c_str());
     if (description_.AutoSize)
-        FitToText(native_->window);
+        FitToText(window);
 }
 
 bool TControl::GetEnabled() const
 {
-    return ::IsWindowEnabled(native_->window) != FALSE;
+    return ::IsWindowEnabled(HwndOf(*this)) != FALSE;
 }
 
 void TControl::SetEnabled(bool Value)
 {
-    HWND window = native_->window;
+    HWND window = HwndOf(*this);
     if (!Value && HasFocus(window)) {
         HWND next = ::GetNextDlgTabItem(::GetParent(window), window, FALSE);
         if (next != nullptr && next != window)

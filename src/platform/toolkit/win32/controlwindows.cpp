@@ -2,9 +2,6 @@
 
 #include "textboxes.h"
 #include "textcodec.h"
-#include "xpmicon.h"
-
-#include "toolkit/bitbtnglyphs.h"
 
 #include <commctrl.h>
 
@@ -70,9 +67,34 @@ void SetUpComboBox(HWND box, const TControlDescription &d, const NativeForm &for
     }
 }
 
+// The stock kinds' glyphs, drawn at build time from the XPM images the Qt
+// build shows (toolkit/glyphs), with the numbers comsend.rc gives them:
+// numbers, so that the program's own named icon stays the first one, which
+// Explorer shows. Where the executable carries none (the tests), the
+// buttons show only their captions.
+int GlyphResource(TBitBtnKind kind)
+{
+    switch (kind) {
+    case TBitBtnKind::bkOK:
+        return 101;
+    case TBitBtnKind::bkRetry:
+        return 102;
+    case TBitBtnKind::bkAbort:
+        return 103;
+    case TBitBtnKind::bkCustom:
+        break;
+    }
+    return 0;
+}
+
 void SetUpBitBtn(HWND button, const TControlDescription &d, NativeForm &form)
 {
-    IconHandle glyph = IconFromXpm(GlyphXpm(d.Kind), form.Scaled(16));
+    const int resource = GlyphResource(d.Kind);
+    if (resource == 0)
+        return;
+    const int size = form.Scaled(16);
+    IconHandle glyph(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, 0)));
     if (!glyph)
         return;
     // With common controls 6 a push button draws the icon left of its text.

@@ -5,23 +5,16 @@
 #include <cwchar>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace comsend {
 
 namespace {
 
-struct StandIns {
-    std::wstring_view face;
-    std::vector<std::wstring_view> standIns;
-};
-
-// PMingLiU is the English name of 新細明體 (Windows lists either, by the
-// system's language); MingLiU and Microsoft JhengHei come with every
-// Traditional Chinese Windows; AR PL UMing TW is what wine on Debian finds.
-const StandIns kStandIns[] = {
-    {L"新細明體", {L"PMingLiU", L"MingLiU", L"Microsoft JhengHei", L"AR PL UMing TW"}},
-};
+// Where the Traditional Chinese caption face is missing: PMingLiU is the
+// English name of 新細明體 (Windows lists either, by the system's language);
+// MingLiU and Microsoft JhengHei come with every Traditional Chinese Windows.
+constexpr std::wstring_view kChineseFace = L"新細明體";
+constexpr std::wstring_view kChineseStandIns[] = {L"PMingLiU", L"MingLiU", L"Microsoft JhengHei"};
 
 int CALLBACK NoteFound(const LOGFONTW * /*font*/, const TEXTMETRICW * /*metrics*/, DWORD /*type*/,
                        LPARAM found)
@@ -46,10 +39,8 @@ std::wstring ResolveFace(const std::wstring &face, const char *fallbackFace)
 {
     if (FaceExists(face))
         return face;
-    for (const StandIns &entry : kStandIns) {
-        if (entry.face != face)
-            continue;
-        for (const std::wstring_view standIn : entry.standIns) {
+    if (face == kChineseFace) {
+        for (const std::wstring_view standIn : kChineseStandIns) {
             if (FaceExists(standIn))
                 return std::wstring(standIn);
         }

@@ -75,7 +75,7 @@ void Stack(const NativeForm &form, const std::vector<std::size_t> &order)
 
 TForm::TForm(TComponent *Owner, const TFormDescription &Description,
              std::initializer_list<comsend::PublishedMethod> Methods)
-    : TComponent(Owner), description_(Description), methods_(Methods), native_(MakeNativePart<NativeForm>())
+    : TComponent(Owner), description_(Description), methods_(Methods), native_(std::make_unique<NativeForm>())
 {
     NativeForm &form = *native_;
     form.dpi = ScreenDpi();
@@ -119,11 +119,6 @@ void TForm::Show()
     ::SetForegroundWindow(window);
     if (::GetActiveWindow() == window)
         RestoreFocus(*native_);
-}
-
-void TForm::Close()
-{
-    ::SendMessageW(native_->window.get(), WM_CLOSE, 0, 0);
 }
 
 } // namespace comsend

@@ -1,5 +1,5 @@
 // Owners for the GDI and USER objects the backend creates (fonts, icons,
-// bitmaps, windows), so that every one is given back exactly once, however a
+// windows), so that every one is given back exactly once, however a
 // form's creation ends.
 #pragma once
 
@@ -28,7 +28,6 @@ struct WindowDeleter {
 };
 
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
-using BitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using WindowHandle = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 

@@ -1,6 +1,6 @@
-// What stands behind the toolkit's objects in the Win32 backend: a child
-// window of a standard class for each control, a top-level window for each
-// form, the module and the common controls for the application. The
+// What stands behind the toolkit's objects in the Win32 backend (backend.h):
+// a top-level window for each form, with a child window of a standard class
+// for each control, and the common controls for the application. The
 // backend's own sources and the Windows tests include this; the form code
 // never does.
 #pragma once
@@ -21,10 +21,6 @@ namespace comsend {
 // The IDs stay clear of IDOK and IDCANCEL, which the dialog manager sends
 // for Enter and Esc, and of 1001, the edit box inside a drop-down combo box.
 inline constexpr int kFirstControlId = 100;
-
-struct NativeControl {
-    HWND window;
-};
 
 struct NativeForm {
     // The fonts and glyphs go after the windows that use them: they are
@@ -59,7 +55,8 @@ struct NativeApplication {
 
 inline HWND HwndOf(const TControl &Control)
 {
-    return Control.Native().window;
+    const TForm &form = Control.Form();
+    return form.Native().controls[form.Description().IndexOf(Control.Description())];
 }
 
 inline HWND WindowOf(const TForm &Form)

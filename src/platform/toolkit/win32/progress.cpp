@@ -53,9 +53,10 @@ void RegisterBoxClass(HINSTANCE instance)
     ::RegisterClassExW(&windowClass);
 }
 
-class Win32ProgressBox : public ProgressBox {
-public:
-    Win32ProgressBox(const TProgressWork &work, HWND owner) : work_(work), owner_(owner)
+} // namespace
+
+struct ProgressBox::Window {
+    Window(const TProgressWork &work, HWND owner) : work_(work), owner_(owner)
     {
         HINSTANCE instance = ::GetModuleHandleW(nullptr);
         RegisterBoxClass(instance);
@@ -108,7 +109,9 @@ public:
             ::EnableWindow(owner_, FALSE);
         ::SetFocus(cancel != nullptr ? cancel : box_.get());
     }
-    ~Win32ProgressBox() override
+    Window(const Window &) = delete;
+    Window &operator=(const Window &) = delete;
+    ~Window()
     {
         // The owner takes input again before the box goes, so that it is
         // the window that becomes active.
@@ -120,16 +123,6 @@ public:
             ::PostQuitMessage(quitCode_);
     }
 
-    void Update(bool Redraw) override
-    {
-        if (Redraw)
-            Refresh();
-        if (!quit_ && !PumpWaiting(quitCode_))
-            quit_ = true;
-    }
-    bool CancelRequested() const override { return cancelled_ || quit_; }
-
-private:
     void Refresh()
     {
         const TProgress progress = work_.Progress();
@@ -174,11 +167,21 @@ private:
     int quitCode_ = 0;
 };
 
-} // namespace
+ProgressBox::ProgressBox(const TProgressWork &Work) : window_(std::make_unique<Window>(Work, ModalOwner())) {}
 
-std::unique_ptr<ProgressBox> OpenProgressBox(const TProgressWork &Work)
+ProgressBox::~ProgressBox() = default;
+
+void ProgressBox::Update(bool Redraw)
 {
-    return std::make_unique<Win32ProgressBox>(Work, ModalOwner());
+    if (Redraw)
+        window_->Refresh();
+    if (!window_->quit_ && !PumpWaiting(window_->quitCode_))
+        window_->quit_ = true;
+}
+
+bool ProgressBox::CancelRequested() const
+{
+    return window_->cancelled_ || window_->quit_;
 }
 
 } // namespace comsend

@@ -1,18 +1,27 @@
 #!/usr/bin/env python3
-"""Draws the Windows icon file (.ico) of the program from its XPM.
+"""Draws the program's icons from its XPM images, the one reader of them
+besides Qt's own at run time:
 
-    xpm2ico.py INPUT.xpm OUTPUT.ico
+    xpmicons.py ico INPUT.xpm OUTPUT.ico
+    xpmicons.py png SIZE INPUT.xpm OUTPUT.png
+    xpmicons.py svg INPUT.xpm OUTPUT.svg
 
-The icon holds the XPM at its own size as a 16-colour bitmap, the form
-every Windows draws, and two 32-bit images with transparency: at half size
-(each pixel the average of a 2 x 2 block, for title bars and the task bar)
-and at double size (each pixel repeated, for large icon views). Only the
-Python standard library is used, so the cross build needs nothing else.
+A Windows icon (the program's, and the stock buttons' glyphs, which the
+Windows build carries as resources) holds the XPM at its own size as a
+16-colour bitmap, the form every Windows draws, and two 32-bit images with
+transparency: at half size (each pixel the average of a 2 x 2 block, for
+title bars and the task bar) and at double size (each pixel repeated, for
+large icon views). The desktop icons keep the hard pixel edges of the
+16-colour design: the PNGs are nearest-neighbour samples, which never blend
+two colours into one the design lacks, and the SVG's rects (one per run of
+same-coloured pixels) ask renderers not to antialias their edges. Only the
+Python standard library is used, so no build needs anything else.
 """
 
 import re
 import struct
 import sys
+import zlib
 
 
 def read_xpm(path):
@@ -117,17 +126,68 @@ def write_ico(path, images):
         out.write(struct.pack("<HHH", 0, 1, len(images)) + entries + data)
 
 
-def main(argv):
-    if len(argv) != 3:
-        sys.stderr.write(__doc__)
-        return 2
-    size, rows = read_xpm(argv[1])
+def ico(rows):
+    size = len(rows)
     images = [(size, 4, 16, image_16_colours(rows))]
     if size % 2 == 0:
         images.append((size // 2, 32, 0, image_32_bits(halved(rows))))
     if size * 2 <= 256:
         images.append((size * 2, 32, 0, image_32_bits(doubled(rows))))
-    write_ico(argv[2], images)
+    return images
+
+
+def scaled_nearest(rows, size):
+    """Samples at each target pixel's centre, so an exact halving takes one
+    pixel of every 2 x 2 block and odd ratios spread the repeats evenly."""
+    source = len(rows)
+    picks = [(2 * i + 1) * source // (2 * size) for i in range(size)]
+    return [[rows[y][x] for x in picks] for y in picks]
+
+
+def png(rows):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(channel for pixel in row for channel in pixel) for row in rows)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+def svg(rows):
+    size = len(rows)
+    out = ['<?xml version="1.0" encoding="UTF-8"?>\n'
+           f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" '
+           f'viewBox="0 0 {size} {size}" shape-rendering="crispEdges">\n']
+    for y, row in enumerate(rows):
+        x = 0
+        while x < size:
+            end = x + 1
+            while end < size and row[end] == row[x]:
+                end += 1
+            r, g, b, a = row[x]
+            if a != 0:
+                opacity = "" if a == 255 else f' fill-opacity="{a / 255:.3g}"'
+                out.append(f'<rect x="{x}" y="{y}" width="{end - x}" height="1" fill="#{r:02x}{g:02x}{b:02x}"{opacity}/>\n')
+            x = end
+    out.append("</svg>\n")
+    return "".join(out).encode("ascii")
+
+
+def main(argv):
+    kind = argv[1] if len(argv) > 1 else ""
+    if kind == "ico" and len(argv) == 4:
+        write_ico(argv[3], ico(read_xpm(argv[2])[1]))
+    elif kind == "png" and len(argv) == 5 and argv[2].isdigit() and int(argv[2]) > 0:
+        with open(argv[4], "wb") as out:
+            out.write(png(scaled_nearest(read_xpm(argv[3])[1], int(argv[2]))))
+    elif kind == "svg" and len(argv) == 4:
+        with open(argv[3], "wb") as out:
+            out.write(svg(read_xpm(argv[2])[1]))
+    else:
+        sys.stderr.write(__doc__)
+        return 2
     return 0
 
 
