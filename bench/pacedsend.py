@@ -15,7 +15,7 @@ import select
 import subprocess
 import time
 
-from sendpath import connect_to, xdotool
+from sendpath import connect_to, end, xdotool
 
 COUNT = 30000
 RATE = 480  # bytes a second
@@ -67,12 +67,7 @@ def run(comsend, env, work):
         received, seconds = read_paced(master, COUNT, COUNT / RATE + 30)
         used = cpu_seconds(app.pid) - before
     finally:
-        app.terminate()
-        try:
-            app.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            app.kill()
-            app.wait()
+        end(app)
         clipboard.kill()
         log.close()
         os.close(master)

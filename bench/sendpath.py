@@ -75,6 +75,16 @@ def connect_to(env, port):
             str(WINDOW_Y + EDIT_Y + EDIT_H // 2), "click", "1")
 
 
+def end(app):
+    """Ends the program as a desktop's close would, or kills it."""
+    app.terminate()
+    try:
+        app.wait(timeout=5)
+    except subprocess.TimeoutExpired:
+        app.kill()
+        app.wait()
+
+
 def read_far_end(master, count, timeout):
     received = b""
     deadline = time.monotonic() + timeout
@@ -172,12 +182,7 @@ def run(comsend, env, work):
         time.sleep(0.3)  # let anything that follows the write show up in the trace
         tracer.stop()
     finally:
-        app.terminate()
-        try:
-            app.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            app.kill()
-            app.wait()
+        end(app)
         log.close()
         os.close(master)
         os.close(slave)
