@@ -63,6 +63,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cdcacm  # noqa: E402
 import ch340adapter  # noqa: E402
 import ftdiadapter  # noqa: E402
+import usbdevice  # noqa: E402
 
 HERE = pathlib.Path(__file__).resolve().parent
 RATE = 480  # bytes a second: 4800 baud, 10 bits a character
@@ -150,7 +151,7 @@ def payload(count):
     return bytes(out)
 
 
-class Line:
+class Line(usbdevice.FarEnd):
     """The host end of one data line: takes bytes at a pace, all at once, or not at all."""
 
     def __init__(self, conn):
@@ -161,18 +162,6 @@ class Line:
         self.latest = 0.0
         self.set(None)
         threading.Thread(target=self._run, daemon=True).start()
-
-    def set(self, rate, hold_after=None):
-        """rate: bytes a second, None for none, float("inf") for all."""
-        with self.lock:
-            now = time.monotonic()
-            self.rate, self.since, self.tokens = rate, now, 0.0
-            self.hold_at = now + hold_after if hold_after is not None else None
-
-    def take(self):
-        with self.lock:
-            data, self.data = bytes(self.data), bytearray()
-        return data
 
     def drain(self, quiet=0.3):
         """Takes what is still on its way, until nothing has come for `quiet` seconds."""
@@ -196,7 +185,7 @@ class Line:
         while True:
             now = time.monotonic()
             with self.lock:
-                rate = None if self.hold_at is not None and now >= self.hold_at else self.rate
+                rate = self._rate(now)
             if rate == float("inf"):
                 select.select([self.conn], [], [], 0.05)
                 self._receive(65536)

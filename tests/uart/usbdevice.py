@@ -51,10 +51,33 @@ class Transfer:
         self.packet_size = packet_size
 
 
-class Device:
+class FarEnd:
+    """The pace at which the far end of a line takes bytes, and what it has
+    taken: shared by the rig's UART lines (rig.Line) and the USB devices. A
+    subclass has `lock` and `data`, and adds to `data` as the pace allows."""
+
+    def set(self, rate, hold_after=None):
+        """rate: bytes a second the line carries, None for none, float("inf") for all;
+        hold_after: seconds after which it carries none."""
+        with self.lock:
+            now = time.monotonic()
+            self.rate, self.since, self.tokens = rate, now, 0.0
+            self.hold_at = now + hold_after if hold_after is not None else None
+
+    def take(self):
+        with self.lock:
+            data, self.data = bytes(self.data), bytearray()
+        return data
+
+    def _rate(self, now):
+        """The pace now: none once the hold has begun. Called with the lock held."""
+        return None if self.hold_at is not None and now >= self.hold_at else self.rate
+
+
+class Device(FarEnd):
     """The host end of one USB line (see the docstring at the top).
 
-    Same pacing as rig.Line (set, take, drain); unplug() and plug() as a hand
+    Paced as a FarEnd (set, take; drain); unplug() and plug() as a hand
     would. A family sets DEVICE, CONFIG and STRINGS and answers its class or
     vendor requests in setup(); bulk_in() answers the driver's reads, held
     (as NAKed) by default, and reset() clears the family's state for a new
@@ -93,19 +116,6 @@ class Device:
         """The family's state as a new device has it."""
 
     # The hand and the far end of the line.
-
-    def set(self, rate, hold_after=None):
-        """rate: bytes a second the line carries, None for none, float("inf") for all;
-        hold_after: seconds after which it carries none."""
-        with self.lock:
-            now = time.monotonic()
-            self.rate, self.since, self.tokens = rate, now, 0.0
-            self.hold_at = now + hold_after if hold_after is not None else None
-
-    def take(self):
-        with self.lock:
-            data, self.data = bytes(self.data), bytearray()
-        return data
 
     def drain(self, quiet=0.3):
         """Empties the chip and takes what the driver still sends, until `quiet` seconds without a byte."""
@@ -238,7 +248,7 @@ class Device:
         # need no answer: the interrupt endpoints have nothing to say.
 
     def _tick(self, now, elapsed):
-        rate = None if self.hold_at is not None and now >= self.hold_at else self.rate
+        rate = self._rate(now)
         if rate is not None:  # the chip's UART sends onto the line
             self.tokens = min(16.0, self.tokens + rate * elapsed) if rate != float("inf") else 1e9
             count = min(int(self.tokens), len(self.buffer))
