@@ -44,8 +44,10 @@ void Keep(HANDLE port, const SendAccount &account)
         found->second.account = account;
 }
 
-// The work of one call, with the box it shows after a moment.
-template <class Call> auto OnPortThread(Call call, const std::string &text)
+// The work of one call, with the box it shows after a moment (described by
+// describe(const PortCall&), with Cancel where the call can be cancelled).
+template <class Call, class Describe>
+auto OnPortThread(Call call, Describe describe, bool cancellable = false)
 {
     std::uint32_t error = 0;
     PortWorker *worker = PortWorker::Get(error);
@@ -56,8 +58,14 @@ template <class Call> auto OnPortThread(Call call, const std::string &text)
     };
     if (worker == nullptr)
         return Outcome{std::nullopt, error};
-    auto result = worker->Run(call, [text](const PortCall &) { return TProgress{.Text = AnsiString(text)}; });
+    auto result = worker->Run(call, std::move(describe), cancellable);
     return Outcome{std::move(result), ERROR_SEND_CANCELLED};
+}
+
+// A box that says what the call does.
+auto Saying(std::string text)
+{
+    return [text = std::move(text)](const PortCall &) { return TProgress{.Text = AnsiString(text)}; };
 }
 
 struct Opened {
@@ -118,7 +126,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                 return Opened{INVALID_HANDLE_VALUE, opened.error, {}};
             return Opened{HandleOf(opened.port), 0, NoteAdapter(name.c_str())};
         },
-        "Connecting to " + name + "...");
+        Saying("Connecting to " + name + "..."));
     const Opened opened = outcome.result.value_or(Opened{INVALID_HANDLE_VALUE, outcome.error, {}});
     if (opened.handle != INVALID_HANDLE_VALUE) {
         const std::lock_guard lock(heldMutex);
@@ -135,7 +143,7 @@ BOOL SetCommState(HANDLE hFile, DCB *lpDCB)
     if (settings) {
         const auto outcome = OnPortThread(
             [port = PortOf(hFile), line = *settings](PortCall &) { return serial::SetLine(port, line); },
-            "Setting up " + NameOf(hFile) + "...");
+            Saying("Setting up " + NameOf(hFile) + "..."));
         account = outcome.result.value_or(SendAccount{.error = outcome.error, .stage = PortStage::Settings});
     }
     Keep(hFile, account);
@@ -156,28 +164,22 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     // The call may outlive this one (portworker.h), so it has its own copy.
     std::vector<char> bytes(first, first + nNumberOfBytesToWrite);
     const DWORD total = nNumberOfBytesToWrite;
-    std::uint32_t error = 0;
-    PortWorker *worker = PortWorker::Get(error);
-    std::optional<SendAccount> sent;
-    if (worker != nullptr) {
-        error = ERROR_SEND_CANCELLED;
-        sent = worker->Run(
-            [port = PortOf(hFile), bytes = std::move(bytes), worker](PortCall &call) {
-                const serial::WriteControl control{
-                    .cancelled = &call.cancelled, .knownLeft = &call.done, .observer = {}};
-                return serial::SendToPort(port, bytes, control, worker->Waker());
-            },
-            [total](const PortCall &call) {
-                const std::uint32_t done = call.done;
-                return TProgress{.Text = AnsiString("Sending: " + WithThousandsSeparators(done) + " of "
-                                                    + WithThousandsSeparators(total) + " bytes"),
-                                 .Done = done,
-                                 .Total = total};
-            },
-            true);
-    }
+    const auto outcome = OnPortThread(
+        [port = PortOf(hFile), bytes = std::move(bytes)](PortCall &call) {
+            const serial::WriteControl control{
+                .cancelled = &call.cancelled, .knownLeft = &call.done, .observer = {}};
+            return serial::SendToPort(port, bytes, control, *call.waker);
+        },
+        [total](const PortCall &call) {
+            const std::uint32_t done = call.done;
+            return TProgress{.Text = AnsiString("Sending: " + WithThousandsSeparators(done) + " of "
+                                                + WithThousandsSeparators(total) + " bytes"),
+                             .Done = done,
+                             .Total = total};
+        },
+        true);
     // Left to the port thread, a write may yet send any of the text.
-    const SendAccount account = sent.value_or(SendAccount{.error = error, .atMost = total});
+    const SendAccount account = outcome.result.value_or(SendAccount{.error = outcome.error, .atMost = total});
     Keep(hFile, account);
     if (lpNumberOfBytesWritten != nullptr)
         *lpNumberOfBytesWritten = account.atLeast;
@@ -189,7 +191,7 @@ BOOL CloseHandle(HANDLE hObject)
 {
     const auto outcome =
         OnPortThread([port = PortOf(hObject)](PortCall &) { return serial::ClosePort(port); },
-                     "Closing " + NameOf(hObject) + "...");
+                     Saying("Closing " + NameOf(hObject) + "..."));
     {
         const std::lock_guard lock(heldMutex);
         held.erase(hObject);

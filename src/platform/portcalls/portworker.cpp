@@ -76,6 +76,7 @@ void PortWorker::Loop()
             return;
         lock.unlock();
         waker_->Clear();
+        job->shared.waker = waker_.get();
         job->work(job->shared);
         lock.lock();
         job->done = true;

@@ -35,6 +35,8 @@ inline constexpr std::chrono::seconds kAbandonAfter{1};
 struct PortCall {
     std::atomic<bool> cancelled{false};
     std::atomic<std::uint32_t> done{0}; // how far it has got, for its box
+    // The port thread's waker, for a call that waits on the port.
+    const serial::Waker *waker = nullptr;
 };
 
 class PortWorker {
@@ -56,9 +58,6 @@ public:
                                std::move(describe), cancellable);
         return done ? std::move(*result) : std::nullopt;
     }
-
-    // The worker's waker, for calls that wait on the port.
-    const serial::Waker &Waker() const { return *waker_; }
 
 private:
     struct Job;
