@@ -39,21 +39,22 @@ public:
         event.sigev_notify = SIGEV_THREAD_ID;
         event.sigev_signo = kInterruptSignal;
         event._sigev_un._tid = ::gettid();
-        armed_ = installed && ::timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+        created_ = installed && ::timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
         const itimerspec every{.it_interval = {0, 5'000'000}, .it_value = {0, 1'000'000}};
-        armed_ = armed_ && ::timer_settime(timer_, 0, &every, nullptr) == 0;
+        if (created_)
+            ::timer_settime(timer_, 0, &every, nullptr);
     }
     Interrupter(const Interrupter &) = delete;
     Interrupter &operator=(const Interrupter &) = delete;
     ~Interrupter()
     {
-        if (armed_)
+        if (created_)
             ::timer_delete(timer_);
     }
 
 private:
     timer_t timer_{};
-    bool armed_ = false;
+    bool created_ = false;
 };
 
 bool Holds(int fd)

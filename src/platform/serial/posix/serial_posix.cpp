@@ -93,17 +93,6 @@ bool HeldExclusivelyByAnother(int fd)
     return ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }
 
-// At a normal exit the port is closed, so that the kernel's own close at
-// exit never waits for a driver that cannot throw its queue away.
-void CloseAtExit() noexcept
-{
-    if (const int fd = HeldPort(); fd >= 0) {
-        LetGoOfPort(fd);
-        ::ioctl(fd, TIOCNXCL);
-        CloseWithoutWaiting(fd);
-    }
-}
-
 void GiveUpExclusiveUse(int fd)
 {
     LetGoOfPort(fd);
@@ -112,7 +101,9 @@ void GiveUpExclusiveUse(int fd)
 }
 
 // One port is held at a time, as the form holds one handle: a port still
-// held when another opens is one whose form has gone, and it is closed.
+// held when another opens is one whose form has gone, and it is closed. At
+// a normal exit the port is closed the same way, so that the kernel's own
+// close at exit never waits for a driver that cannot throw its queue away.
 void LetGoOfHeldPort()
 {
     if (const int previous = HeldPort(); previous >= 0) {
@@ -125,7 +116,7 @@ void LetGoOfHeldPort()
 // moment after clears it again.
 ErrorCode TakeExclusiveUse(int fd)
 {
-    static const bool closesAtExit = std::atexit(CloseAtExit) == 0;
+    static const bool closesAtExit = std::atexit(LetGoOfHeldPort) == 0;
     static_cast<void>(closesAtExit);
     if (HeldExclusivelyByAnother(fd))
         return EBUSY;
