@@ -12,11 +12,6 @@ namespace comsend::serial {
 
 namespace {
 
-ErrorCode ErrnoValue()
-{
-    return static_cast<ErrorCode>(errno);
-}
-
 std::uint8_t DataBits(tcflag_t cflag)
 {
     switch (cflag & CSIZE) {

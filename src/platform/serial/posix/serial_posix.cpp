@@ -59,11 +59,6 @@ namespace {
 using serial::ErrorCode;
 using serial::LineSettings;
 
-ErrorCode ErrnoValue()
-{
-    return static_cast<ErrorCode>(errno);
-}
-
 // The device a path names, if it is a character device that may be a port.
 ErrorCode CheckDevice(const std::string &path, dev_t &device)
 {

@@ -1,6 +1,8 @@
-// A file descriptor that closes itself, and the retry of calls that a
-// signal interrupted.
+// A file descriptor that closes itself, the retry of calls that a signal
+// interrupted, and the error value a failed call leaves.
 #pragma once
+
+#include "platform/errorcodes.h"
 
 #include <cerrno>
 #include <utility>
@@ -13,6 +15,12 @@ template <typename Call> auto RetryOnInterrupt(Call call)
     while (result == -1 && errno == EINTR)
         result = call();
     return result;
+}
+
+// The errno value of the call that just failed, as the layer keeps it.
+inline serial::ErrorCode ErrnoValue()
+{
+    return static_cast<serial::ErrorCode>(errno);
 }
 
 class UniqueFd {
