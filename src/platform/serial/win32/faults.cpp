@@ -32,17 +32,22 @@ bool MeansNoSuchCall(DWORD error)
     return In(error, kNoSuchCall);
 }
 
+DWORD GoneByStatus(HANDLE port)
+{
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (Kernel().ClearCommError(port, &errors, &status))
+        return 0;
+    const DWORD probe = ::GetLastError();
+    return MeansRemoved(probe) || probe == ERROR_INVALID_HANDLE ? probe : 0;
+}
+
 Failure Confirmed(HANDLE port, DWORD error)
 {
     if (MeansRemoved(error))
         return {.code = error, .fault = Fault::Gone};
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!Kernel().ClearCommError(port, &errors, &status)) {
-        const DWORD probe = ::GetLastError();
-        if (MeansRemoved(probe) || probe == ERROR_INVALID_HANDLE)
-            return {.code = probe, .fault = Fault::Gone};
-    }
+    if (const DWORD gone = GoneByStatus(port))
+        return {.code = gone, .fault = Fault::Gone};
     const bool timeout = error == ERROR_SEM_TIMEOUT || error == ERROR_TIMEOUT;
     return {.code = error, .fault = timeout ? Fault::Timeout : Fault::Other};
 }

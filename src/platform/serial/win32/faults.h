@@ -29,4 +29,8 @@ bool MeansNoSuchCall(DWORD error);
 // device's status confirms as one (then the status query's own value).
 Failure Confirmed(HANDLE port, DWORD error);
 
+// What the device's status says: the value its query failed with where that
+// means the device has gone, else 0.
+DWORD GoneByStatus(HANDLE port);
+
 } // namespace comsend::serial

@@ -84,14 +84,11 @@ SendAccount serial::SetLine(Port port, const LineSettings &settings)
     record.XoffChar = kXoff;
     if (Kernel().SetCommState(handle, &record))
         return {};
+    // Whatever the value (a working CH340 refuses with a removal one), only
+    // the device's status says it has gone.
     const DWORD error = ::GetLastError();
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!Kernel().ClearCommError(handle, &errors, &status)) {
-        const DWORD probe = ::GetLastError();
-        if (MeansRemoved(probe) || probe == ERROR_INVALID_HANDLE)
-            return {.error = probe, .stage = PortStage::Held};
-    }
+    if (const DWORD gone = GoneByStatus(handle))
+        return {.error = gone, .stage = PortStage::Held};
     return {.error = error, .stage = PortStage::Settings};
 }
 
