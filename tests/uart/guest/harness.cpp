@@ -18,6 +18,7 @@
 #include "portname.h"
 #include "serial/port.h"
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -120,15 +121,27 @@ std::string NodeOf(const std::string &driver, const std::string &held)
     return found;
 }
 
-// The port a command names: a USB device's node once it is enumerated
-// (within 10 s), and not `held`, the one a program still holds.
+// Whether a tty node answers an open. The kernel makes a new tty's node
+// before the tty behind it can be opened (ENXIO until then), a while that
+// an emulated guest can stretch to where a poll lands in it.
+bool Answers(const std::string &name)
+{
+    const int fd = ::open(("/dev/" + name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    const bool answers = fd >= 0 || (errno != ENXIO && errno != ENODEV);
+    if (fd >= 0)
+        ::close(fd);
+    return answers;
+}
+
+// The port a command names: a USB device's node once it is enumerated and
+// answers (within 10 s), and not `held`, the one a program still holds.
 std::string ResolvePort(const std::string &port, const std::string &held = "")
 {
     if (!port.starts_with("usb:"))
         return port;
     const auto start = Clock::now();
     std::string name = NodeOf(port.substr(4), held);
-    while (name.empty() && Since(start) < 10) {
+    while ((name.empty() || !Answers(name)) && Since(start) < 10) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         name = NodeOf(port.substr(4), held);
     }
