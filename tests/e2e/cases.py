@@ -445,14 +445,19 @@ def huge_window(x, program, workdir):
 
 def no_runtime_dir(x, program, workdir):
     """With XDG_RUNTIME_DIR unset, a run leaves nothing in the temporary
-    directory."""
+    directory, however it ends: closed, by an ending signal, by a fatal one."""
     temporary = os.path.join(workdir, "tmp")
     os.mkdir(temporary)
     env = {key: value for key, value in x.env.items() if key != "XDG_RUNTIME_DIR"}
-    app = Comsend(x, program, workdir, env=dict(env, TMPDIR=temporary))
-    code = app.close()
-    check(code == 0 and not os.listdir(temporary),
-          f"comsend ended with {code} and left {os.listdir(temporary)} in the temporary directory")
+    for end, expected in (("close", 0), (signal.SIGUSR1, 128 + signal.SIGUSR1), (signal.SIGSEGV, -signal.SIGSEGV)):
+        app = Comsend(x, program, workdir, env=dict(env, TMPDIR=temporary))
+        if end == "close":
+            code = app.close()
+        else:
+            app.process.send_signal(end)
+            code = app.process.wait(timeout=10)
+        check(code == expected and not os.listdir(temporary),
+              f"comsend ended by {end} with {code} and left {os.listdir(temporary)} in the temporary directory")
 
 
 class LinuxPlatform:

@@ -1,7 +1,11 @@
 #include "quickexit.h"
 
+#include <array>
 #include <atomic>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -12,7 +16,14 @@ namespace comsend {
 namespace {
 
 constinit std::atomic<int> heldPort{-1};
-constinit std::atomic<QuickExitHook> hook{nullptr};
+constinit std::array<char, PATH_MAX> folder{};
+constinit std::atomic<bool> hasFolder{false};
+
+void RemoveFolder() noexcept
+{
+    if (hasFolder.exchange(false))
+        ::rmdir(folder.data());
+}
 
 // System calls only: this may run in a signal handler.
 void ReleaseBeforeEnd() noexcept
@@ -22,8 +33,7 @@ void ReleaseBeforeEnd() noexcept
         ::tcflush(fd, TCOFLUSH);
         ::flock(fd, LOCK_UN);
     }
-    if (const QuickExitHook run = hook.load())
-        run();
+    RemoveFolder();
 }
 
 } // namespace
@@ -44,9 +54,15 @@ int HeldPort() noexcept
     return heldPort.load();
 }
 
-void OnQuickExit(QuickExitHook Hook) noexcept
+bool RemoveAtEnd(const char *Folder) noexcept
 {
-    hook.store(Hook);
+    const std::size_t length = std::strlen(Folder);
+    if (length >= folder.size())
+        return false;
+    std::memcpy(folder.data(), Folder, length + 1);
+    hasFolder.store(true);
+    std::atexit(RemoveFolder);
+    return true;
 }
 
 void QuickExit(int Status) noexcept

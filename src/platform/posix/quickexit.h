@@ -24,16 +24,14 @@ void LetGoOfPort(int Fd) noexcept;
 // The held port's descriptor, or -1.
 int HeldPort() noexcept;
 
-using QuickExitHook = void (*)() noexcept;
+// An empty folder that goes with the process, at a normal exit too: the
+// one made for the toolkit's run-time files. False when the path is too long.
+bool RemoveAtEnd(const char *Folder) noexcept;
 
-// Sets the hook that runs after the port's release; it must be
-// async-signal-safe.
-void OnQuickExit(QuickExitHook Hook) noexcept;
-
-// Releases the port, runs the hook and ends the process with the status.
+// Releases the port, removes the folder and ends the process with the status.
 [[noreturn]] void QuickExit(int Status) noexcept;
 
-// Releases the port, runs the hook and ends the process by the signal, with
+// Releases the port, removes the folder and ends the process by the signal, with
 // its default action: a fatal signal still leaves its core dump, and the
 // parent sees the process killed by it.
 [[noreturn]] void DieOfSignal(int Signal) noexcept;

@@ -6,12 +6,12 @@
 #include "closesignals.h"
 #include "formwindow.h"
 #include "native.h"
-#include "runtimedir.h"
 #include "textcodec.h"
 #include "toolkit/backend.h"
 
 #include "platform/form.h"
 #include "posix/endingsignals.h"
+#include "posix/quickexit.h"
 #include "posix/startreserve.h"
 
 #include <QClipboard>
@@ -27,7 +27,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <stdlib.h> // mkdtemp
 #include <string>
+#include <unistd.h>
 #include <utility>
 
 namespace comsend {
@@ -127,6 +129,27 @@ namespace {
 
 // Short of what a run takes, the program says so in one line and ends with
 // status 1 before there is any window.
+// Qt looks into XDG_RUNTIME_DIR while it starts; where the variable is
+// unset, as after su or in a bare session, it makes the folder
+// runtime-<user> in the temporary directory instead, and that stays behind
+// after the program. There, Qt is given a private folder for the run,
+// removed again at every end of the process.
+void ProvideRuntimeDirectory()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray temporary = qgetenv("TMPDIR");
+    QByteArray path = (temporary.isEmpty() ? QByteArray("/tmp") : temporary) + "/comsend-XXXXXX";
+    // Without a folder of its own Qt makes its usual one: the program goes on.
+    if (::mkdtemp(path.data()) == nullptr)
+        return;
+    if (!RemoveAtEnd(path.constData())) {
+        ::rmdir(path.constData());
+        return;
+    }
+    qputenv("XDG_RUNTIME_DIR", path);
+}
+
 [[noreturn]] void CannotStart(const std::string &why)
 {
     std::fprintf(stderr, "comsend: %s\n", why.c_str());

@@ -17,8 +17,6 @@ target_sources(comsend_toolkit PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/native.h
     ${CMAKE_CURRENT_LIST_DIR}/progress.cpp
     ${CMAKE_CURRENT_LIST_DIR}/recallkeys.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/runtimedir.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/runtimedir.h
     ${CMAKE_CURRENT_LIST_DIR}/textcodec.cpp
     ${CMAKE_CURRENT_LIST_DIR}/textcodec.h
 )
