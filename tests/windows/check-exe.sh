@@ -12,7 +12,7 @@ echo "$headers" | grep -Eq "^Subsystem[[:space:]]+0*2[[:space:]]" || fail "not a
 imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort -u)
 for dll in $imports; do
     case "$dll" in
-        KERNEL32.DLL | USER32.DLL | GDI32.DLL | COMCTL32.DLL | IMM32.DLL | MSVCRT.DLL | ADVAPI32.DLL) ;;
+        KERNEL32.DLL | USER32.DLL | GDI32.DLL | COMCTL32.DLL | IMM32.DLL | MSVCRT.DLL | ADVAPI32.DLL | OLE32.DLL) ;;
         *) fail "imports $dll, which not every Windows has" ;;
     esac
 done

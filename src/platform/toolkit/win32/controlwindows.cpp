@@ -153,6 +153,7 @@ HWND CreateControlWindow(const TControlDescription &d, int index, NativeForm &fo
     }
     if (d.AutoSize)
         FitToText(window);
+    form.notes.Note(window, d.AccessibleName, d.AccessibleDescription);
     return window;
 }
 

@@ -5,6 +5,7 @@
 // never does.
 #pragma once
 
+#include "annotations.h"
 #include "handles.h"
 
 #include "platform/application.h"
@@ -33,6 +34,8 @@ struct NativeForm {
     std::vector<ControlFont> controlFonts; // one per description
     std::vector<IconHandle> glyphs;
     WindowHandle window;
+    // Goes before the window, while its controls are there.
+    AccessibleNotes notes;
     // Every control the description built, by its index there.
     std::vector<HWND> controls;
     // The bound buttons, by the same index; null for every other control.
