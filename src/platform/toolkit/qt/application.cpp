@@ -27,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <stdlib.h> // mkdtemp
 #include <string>
 #include <unistd.h>
 #include <utility>
