@@ -1,21 +1,16 @@
 // Faults through the real window: names that name no terminal, and a device
 // that vanishes while connected. Nothing may crash, write to a non-terminal,
 // leak a descriptor or lose the typed text.
-#include "support/formdriver.h"
-#include "support/modalboxes.h"
+#include "native.h"
 #include "support/portfd.h"
-#include "support/ptypair.h"
+#include "support/qt/formonpty.h"
 
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,7 +22,7 @@ enum class Name { Empty, Spaces, Long, Missing, PortNumber, Directory, Fifo, Fil
 
 } // namespace
 
-class FaultTest : public QObject {
+class FaultTest : public FormOnPtyTest {
     Q_OBJECT
 
 private slots:
@@ -40,8 +35,6 @@ private slots:
 
 private:
     ProgramRuntime runtime_{"tst_faults"};
-    std::unique_ptr<TForm1> form_;
-    std::unique_ptr<FormDriver> ui_;
 };
 
 void FaultTest::initTestCase()
@@ -54,15 +47,12 @@ void FaultTest::initTestCase()
 
 void FaultTest::init()
 {
-    form_ = std::make_unique<TForm1>(Application);
-    ui_ = std::make_unique<FormDriver>(*form_);
-    form_->Show();
+    QVERIFY(StartForm());
 }
 
 void FaultTest::cleanup()
 {
-    ui_.reset();
-    form_.reset();
+    EndForm();
 }
 
 void FaultTest::connectFails_data()
@@ -91,9 +81,8 @@ void FaultTest::connectFails()
 {
     QFETCH(Name, kind);
     QFETCH(QString, reason);
-    PtyPair pty;
     QTemporaryDir dir;
-    const QString slave = QString::fromStdString(pty.SlavePath());
+    const QString slave = QString::fromStdString(pty_->SlavePath());
     const QString file = dir.filePath("port");
     const QString fifo = dir.filePath("fifo");
     HANDLE holder = INVALID_HANDLE_VALUE;
@@ -129,7 +118,7 @@ void FaultTest::connectFails()
         break;
     }
     case Name::Held:
-        holder = OpenPort(pty.SlavePath());
+        holder = OpenPort(pty_->SlavePath());
         QVERIFY(holder != INVALID_HANDLE_VALUE);
         name = slave;
         break;
@@ -140,13 +129,15 @@ void FaultTest::connectFails()
         name = slave + QChar(0xd800);
         break;
     }
+    // Set, not typed: a lone surrogate has no UTF-8 to type it with.
+    auto *portBox = static_cast<QComboBox *>(WidgetOf(*form_->ComboBox1));
+    portBox->setEditText(name);
     QList<ButtonStates> whileUp;
-    ModalBoxes boxes([&](const QMessageBox &) { whileUp << ui_->States(); });
-    ui_->PortBox()->setEditText(name);
     const int descriptors = OpenDescriptorCount();
-    ui_->Click(form_->BitBtn1);
-    QCOMPARE(boxes.Texts().size(), 1);
-    const QString text = boxes.Texts().front();
+    const AnsweredBoxes boxes =
+        AnswerBoxes([&] { ui_->Click(*form_->BitBtn1); }, [&] { whileUp << ui_->States(); });
+    QCOMPARE(boxes.texts.size(), std::size_t(1));
+    const QString text = QString::fromStdString(boxes.texts.front());
     QCOMPARE(text.section('\n', 0, 1), "Connect Fail!\n" + reason);
     // Only a missing port has advice here: the ports this machine has.
     const QRegularExpression ports("^(Ports on this computer: .+|No serial port is on this computer)\\.$");
@@ -156,7 +147,7 @@ void FaultTest::connectFails()
     QCOMPARE(whileUp, QList<ButtonStates>{kInitial});
     QCOMPARE(ui_->States(), kNotConnected);
     QCOMPARE(OpenDescriptorCount(), descriptors);
-    QCOMPARE(ui_->PortBox()->currentText(), name);
+    QCOMPARE(portBox->currentText(), name);
     if (kind == Name::File)
         QCOMPARE(QFileInfo(file).size(), qint64(0));
     if (kind == Name::Fifo) {
@@ -172,34 +163,32 @@ void FaultTest::connectFails()
 // Disconnect still works, and the kept text goes out on the next port.
 void FaultTest::deviceVanishesWhileConnected()
 {
-    auto pty = std::make_unique<PtyPair>();
-    const QString vanished = QString::fromStdString(pty->SlavePath());
-    ModalBoxes boxes;
-    ui_->TypePort(vanished);
-    ui_->Click(form_->BitBtn1);
-    pty->CloseMaster();
-    pty.reset();
+    const QStringList texts = BoxTexts([&] {
+        ui_->Type(*form_->ComboBox1, pty_->SlavePath());
+        ui_->Click(*form_->BitBtn1);
+        pty_->CloseMaster();
+        pty_.reset();
 
-    ui_->TypeText(QStringLiteral("不要遺失"));
-    QTest::keyClick(ui_->TextBox(), Qt::Key_Return);
-    QCOMPARE(ui_->TextBox()->text(), QStringLiteral("不要遺失"));
-    ui_->Click(form_->BitBtn2);
-    QCOMPARE(ui_->States(), kNotConnected);
+        ui_->Type(*form_->Edit1, "不要遺失");
+        ui_->Press(Key::Enter);
+        QCOMPARE(Text(*form_->Edit1), QStringLiteral("不要遺失"));
+        ui_->Click(*form_->BitBtn2);
+        QCOMPARE(ui_->States(), kNotConnected);
 
-    PtyPair replacement;
-    ui_->TypePort(QString::fromStdString(replacement.SlavePath()));
-    ui_->Click(form_->BitBtn1);
-    QCOMPARE(ui_->States(), kConnected);
-    ui_->TextBox()->setFocus();
-    QTest::keyClick(ui_->TextBox(), Qt::Key_Return);
-    const QByteArray utf8 = QStringLiteral("不要遺失").toUtf8();
-    QCOMPARE(replacement.Drain(12), std::vector<unsigned char>(utf8.begin(), utf8.end()));
-    QCOMPARE(boxes.Texts(),
-             (QStringList{"Connect Success!",
-                          "Send Fail!\nThe device does not answer: it may have been unplugged.\n"
-                          "0 of 12 bytes were sent.",
-                          "Disconnect!", "Connect Success!"}));
-    QCOMPARE(ui_->TextBox()->text(), QString());
+        PtyPair replacement;
+        ui_->Type(*form_->ComboBox1, replacement.SlavePath());
+        ui_->Click(*form_->BitBtn1);
+        QCOMPARE(ui_->States(), kConnected);
+        ui_->Focus(*form_->Edit1);
+        ui_->Press(Key::Enter);
+        const QByteArray utf8 = QStringLiteral("不要遺失").toUtf8();
+        QCOMPARE(replacement.Drain(12), std::vector<unsigned char>(utf8.begin(), utf8.end()));
+    });
+    QCOMPARE(texts, (QStringList{"Connect Success!",
+                                 "Send Fail!\nThe device does not answer: it may have been unplugged.\n"
+                                 "0 of 12 bytes were sent.",
+                                 "Disconnect!", "Connect Success!"}));
+    QCOMPARE(Text(*form_->Edit1), QString());
 }
 
 QTEST_MAIN(FaultTest)

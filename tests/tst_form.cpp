@@ -1,11 +1,11 @@
 // What the Qt backend adds to the main window: the names screen readers
 // announce. The window's look and behaviour are checked on every backend in
 // common/tst_form.cpp.
-#include "support/formdriver.h"
+#include "native.h"
+#include "tform1.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QLineEdit>
 #include <QTest>
 
 #include <memory>
@@ -26,7 +26,6 @@ private slots:
 private:
     ProgramRuntime runtime_{"tst_form"};
     std::unique_ptr<TForm1> form_;
-    std::unique_ptr<FormDriver> ui_;
 };
 
 void FormTest::initTestCase()
@@ -37,12 +36,10 @@ void FormTest::initTestCase()
 void FormTest::init()
 {
     form_ = std::make_unique<TForm1>(Application);
-    ui_ = std::make_unique<FormDriver>(*form_);
 }
 
 void FormTest::cleanup()
 {
-    ui_.reset();
     form_.reset();
 }
 

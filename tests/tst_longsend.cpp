@@ -5,21 +5,18 @@
 // as flow control would) stands for a device that stops taking bytes: a
 // pseudo-terminal's own buffer would take far more than the line's rate
 // lets a test send in reasonable time.
-#include "support/modalboxes.h"
+#include "native.h"
 #include "support/portfd.h"
 #include "support/qt/formonpty.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTest>
+#include <QTimer>
 
-#include <memory>
 #include <termios.h>
 #include <unistd.h>
 
@@ -46,16 +43,13 @@ QByteArray Received(PtyPair &pty, std::size_t expected = 0)
     return {reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
-// The progress box, once it is up.
-QDialog *ProgressBox()
+// A click on the Cancel of the progress box that is up.
+void ClickCancel()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        auto *box = qobject_cast<QDialog *>(widget);
-        // Its bar tells it from a message box, which is a dialog too.
-        if (box != nullptr && box->isVisible() && box->findChild<QProgressBar *>() != nullptr)
-            return box;
+        if (widget->isVisible() && qobject_cast<QDialog *>(widget) != nullptr)
+            QTest::mouseClick(widget->findChild<QAbstractButton *>(), Qt::LeftButton);
     }
-    return nullptr;
 }
 
 // The count in "N of M bytes were sent.", or -1.
@@ -108,28 +102,31 @@ void LongSendTest::stallThenRetrySendsEveryByteOnce()
     const QString text = LongText(kLongText);
     const int port = DescriptorOpenOn(pty_->SlavePath());
     QByteArray received;
-    QString progressShown;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, [&] {
-        if (QDialog *box = ProgressBox())
-            progressShown = box->findChild<QLabel *>()->text();
         if (received.size() < kStopAfter && (received += Received(*pty_, 1)).size() >= kStopAfter)
             ::tcflow(port, TCOOFF);
     });
     watcher.start(100);
-    ModalBoxes boxes;
-    ui_->TextBox()->setText(text);
-    ui_->Click(form_->BitBtn3);
-    QCOMPARE(boxes.Texts().size(), 1);
-    QVERIFY2(boxes.Texts()[0].startsWith("Send Fail!\nThe device stopped taking bytes.\n"),
-             qPrintable(boxes.Texts()[0]));
-    const int sent = SentCount(boxes.Texts()[0], kLongText);
-    QVERIFY2(sent > 0 && sent < kLongText, qPrintable(boxes.Texts()[0]));
+    QString progressShown;
+    form_->Edit1->SetText(AnsiString(text.toStdString()));
+    const auto answer = [&](ShownBox kind, const std::string &shown) {
+        if (kind == ShownBox::Progress)
+            progressShown = QString::fromStdString(shown);
+        return kind == ShownBox::Message;
+    };
+    const std::vector<std::string> boxes = ScriptBoxes([&] { ui_->Click(*form_->BitBtn3); }, answer);
+    QCOMPARE(boxes.size(), std::size_t(1));
+    const QString failed = QString::fromStdString(boxes[0]);
+    QVERIFY2(failed.startsWith("Send Fail!\nThe device stopped taking bytes.\n"), qPrintable(failed));
+    const int sent = SentCount(failed, kLongText);
+    QVERIFY2(sent > 0 && sent < kLongText, qPrintable(failed));
     QVERIFY2(progressShown.startsWith("Sending: "), qPrintable(progressShown));
-    QCOMPARE(ui_->TextBox()->text(), text.mid(sent));
-    const auto *label = static_cast<const QLabel *>(WidgetOf(*form_->Label3));
-    QCOMPARE(label->accessibleName(), text);
-    QVERIFY(label->text().size() < 1100 && text.startsWith(label->text().chopped(1)));
+    QCOMPARE(Text(*form_->Edit1), text.mid(sent));
+    // The label shows the start of a long text; screen readers get all of it.
+    QCOMPARE(WidgetOf(*form_->Label3)->accessibleName(), text);
+    const QString shown = Text(*form_->Label3);
+    QVERIFY(shown.size() < 1100 && text.startsWith(shown.chopped(1)));
     QCOMPARE(received + Received(*pty_, static_cast<std::size_t>(sent - received.size() + 1)),
              text.left(sent).toLatin1());
 
@@ -141,12 +138,12 @@ void LongSendTest::stallThenRetrySendsEveryByteOnce()
         if (got > 0)
             retried.append(buffer, got);
     });
-    QTest::keyClick(ui_->TextBox(), Qt::Key_Return);
+    ui_->Focus(*form_->Edit1);
+    QCOMPARE(BoxTexts([&] { ui_->Press(Key::Enter); }), QStringList());
     reader.setEnabled(false);
     retried += Received(*pty_);
-    QCOMPARE(boxes.Texts().size(), 1);
     QCOMPARE(retried, text.mid(sent).toLatin1());
-    QCOMPARE(ui_->TextBox()->text(), QString());
+    QCOMPARE(Text(*form_->Edit1), QString());
 }
 
 // Cancel in the progress box ends the Send at once, with the same exact
@@ -159,31 +156,31 @@ void LongSendTest::cancelPartWay()
     QTimer reader;
     connect(&reader, &QTimer::timeout, [&] { received += Received(*pty_, 1024); });
     reader.start(500);
+    bool cancelled = false;
     bool disconnectRan = false;
-    QTimer canceller;
-    connect(&canceller, &QTimer::timeout, [&] {
-        QDialog *box = ProgressBox();
-        if (box == nullptr || received.isEmpty())
-            return;
-        canceller.stop();
-        ui_->Click(form_->BitBtn2); // swallowed: the box is modal
-        disconnectRan = ui_->States() != kConnected;
-        QTest::mouseClick(box->findChild<QAbstractButton *>(), Qt::LeftButton);
-    });
-    canceller.start(100);
-    ModalBoxes boxes;
-    ui_->TextBox()->setText(text);
-    ui_->Click(form_->BitBtn3);
+    form_->Edit1->SetText(AnsiString(text.toStdString()));
+    const std::vector<std::string> boxes =
+        ScriptBoxes([&] { ui_->Click(*form_->BitBtn3); },
+                    [&](ShownBox kind, const std::string &) {
+                        if (kind == ShownBox::Progress && !cancelled && !received.isEmpty()) {
+                            cancelled = true;
+                            ui_->Click(*form_->BitBtn2); // swallowed: the box is modal
+                            disconnectRan = ui_->States() != kConnected;
+                            ClickCancel();
+                        }
+                        return kind == ShownBox::Message;
+                    });
     reader.stop();
     QVERIFY(!disconnectRan);
-    QCOMPARE(boxes.Texts().size(), 1);
-    QVERIFY2(boxes.Texts()[0].startsWith("Send cancelled.\n"), qPrintable(boxes.Texts()[0]));
-    const int sent = SentCount(boxes.Texts()[0], kLongText);
-    QVERIFY2(sent > 0 && sent < kLongText, qPrintable(boxes.Texts()[0]));
-    QCOMPARE(ui_->TextBox()->text(), text.mid(sent));
+    QCOMPARE(boxes.size(), std::size_t(1));
+    const QString ended = QString::fromStdString(boxes[0]);
+    QVERIFY2(ended.startsWith("Send cancelled.\n"), qPrintable(ended));
+    const int sent = SentCount(ended, kLongText);
+    QVERIFY2(sent > 0 && sent < kLongText, qPrintable(ended));
+    QCOMPARE(Text(*form_->Edit1), text.mid(sent));
     received += Received(*pty_, static_cast<std::size_t>(sent - received.size() + 1));
     QCOMPARE(received, text.left(sent).toLatin1());
-    QCOMPARE(ProgressBox(), nullptr);
+    QVERIFY(ui_->BoxUp().empty());
     QCOMPARE(ui_->States(), kConnected);
 }
 

@@ -1,12 +1,7 @@
 // Send through the real window, with a pseudo-terminal as the port.
-#include "support/modalboxes.h"
 #include "support/portfd.h"
 #include "support/qt/formonpty.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTest>
 
 #include <memory>
@@ -52,8 +47,6 @@ private slots:
     void unrepresentableText();
 
 private:
-    QString Label3Text() const { return WidgetOf(*form_->Label3)->property("text").toString(); }
-
     ProgramRuntime runtime_{"tst_send"};
 };
 
@@ -95,37 +88,39 @@ void SendTest::sendsExactBytes()
     QFETCH(Trigger, trigger);
     QFETCH(Bytes, bytes);
     Connect();
-    ModalBoxes boxes;
-    ui_->TypeText(text);
-    if (trigger == Trigger::Click)
-        ui_->Click(form_->BitBtn3);
-    else if (trigger == Trigger::EnterInTextBox)
-        QTest::keyClick(ui_->TextBox(), Qt::Key_Return);
-    else
-        QTest::keyClick(ui_->PortBox()->lineEdit(), Qt::Key_Return);
+    ui_->Type(*form_->Edit1, text.toStdString());
+    if (trigger == Trigger::EnterInPortBox)
+        ui_->Focus(*form_->ComboBox1);
+    const auto send = [&] {
+        if (trigger == Trigger::Click)
+            ui_->Click(*form_->BitBtn3);
+        else
+            ui_->Press(Key::Enter);
+    };
+    QCOMPARE(BoxTexts(send), QStringList());
     QCOMPARE(pty_->Drain(bytes.size() + 1), bytes);
-    QCOMPARE(Label3Text(), text);
-    QCOMPARE(ui_->TextBox()->text(), QString());
-    QCOMPARE(boxes.Texts(), QStringList());
+    QCOMPARE(Text(*form_->Label3), text);
+    QCOMPARE(Text(*form_->Edit1), QString());
     QCOMPARE(ui_->States(), kConnected);
 }
 
 void SendTest::emptyTextDoesNothing()
 {
     Connect();
-    ModalBoxes boxes;
-    ui_->TypeText("abc");
-    ui_->Click(form_->BitBtn3);
-    QCOMPARE(pty_->Drain(3), (Bytes{0x61, 0x62, 0x63}));
-    const termios before = pty_->Settings();
-    pty_->SetSlaveSettings(ForeignSettings(before));
-    ui_->Click(form_->BitBtn3);
-    QTest::keyClick(ui_->TextBox(), Qt::Key_Return);
+    QCOMPARE(BoxTexts([&] {
+                 ui_->Type(*form_->Edit1, "abc");
+                 ui_->Click(*form_->BitBtn3);
+                 QCOMPARE(pty_->Drain(3), (Bytes{0x61, 0x62, 0x63}));
+                 pty_->SetSlaveSettings(ForeignSettings(pty_->Settings()));
+                 ui_->Click(*form_->BitBtn3);
+                 ui_->Focus(*form_->Edit1);
+                 ui_->Press(Key::Enter);
+             }),
+             QStringList());
     QCOMPARE(pty_->Drain(), Bytes{});
-    QCOMPARE(Label3Text(), QStringLiteral("abc"));
+    QCOMPARE(Text(*form_->Label3), QStringLiteral("abc"));
     const termios after = pty_->Settings();
     QCOMPARE(cfgetospeed(&after), speed_t(B1200)); // no settings either
-    QCOMPARE(boxes.Texts(), QStringList());
 }
 
 void SendTest::replacesForeignSettingsOnEverySend()
@@ -135,8 +130,8 @@ void SendTest::replacesForeignSettingsOnEverySend()
     for (int send = 0; send < 2; ++send) {
         const termios foreign = pty_->Settings();
         QCOMPARE(cfgetospeed(&foreign), speed_t(B1200));
-        ui_->TypeText("x");
-        ui_->Click(form_->BitBtn3);
+        ui_->Type(*form_->Edit1, "x");
+        ui_->Click(*form_->BitBtn3);
         QCOMPARE(pty_->Drain(1), Bytes{'x'});
         const termios tio = pty_->Settings();
         QCOMPARE(cfgetospeed(&tio), speed_t(B4800));
@@ -155,16 +150,13 @@ void SendTest::farEndGone()
 {
     Connect();
     pty_->CloseMaster();
-    ModalBoxes boxes;
-    ui_->TypeText("keep me");
-    ui_->Click(form_->BitBtn3);
-    const QString gone = QStringLiteral(
-        "Send Fail!\nThe device does not answer: it may have been unplugged.\n0 of 7 bytes were sent.");
-    QCOMPARE(boxes.Texts(), QStringList{gone});
-    QCOMPARE(ui_->TextBox()->text(), QStringLiteral("keep me"));
-    QCOMPARE(Label3Text(), QStringLiteral("keep me"));
-    ui_->Click(form_->BitBtn2);
-    QCOMPARE(boxes.Texts(), (QStringList{gone, "Disconnect!"}));
+    ui_->Type(*form_->Edit1, "keep me");
+    QCOMPARE(BoxTexts([&] { ui_->Click(*form_->BitBtn3); }),
+             QStringList{"Send Fail!\nThe device does not answer: it may have been unplugged.\n"
+                         "0 of 7 bytes were sent."});
+    QCOMPARE(Text(*form_->Edit1), QStringLiteral("keep me"));
+    QCOMPARE(Text(*form_->Label3), QStringLiteral("keep me"));
+    QCOMPARE(BoxTexts([&] { ui_->Click(*form_->BitBtn2); }), QStringList{"Disconnect!"});
     QCOMPARE(ui_->States(), kNotConnected);
 }
 
@@ -172,16 +164,14 @@ void SendTest::farEndGone()
 void SendTest::unrepresentableText()
 {
     Connect();
-    ModalBoxes boxes;
     const QString text = QStringLiteral("ab") + QChar(u'\0') + QStringLiteral("cd");
-    ui_->TextBox()->setText(text);
-    ui_->Click(form_->BitBtn3);
-    QCOMPARE(boxes.Texts(),
+    ui_->Type(*form_->Edit1, text.toStdString());
+    QCOMPARE(BoxTexts([&] { ui_->Click(*form_->BitBtn3); }),
              QStringList{"Send Fail!\nThe text has a character that the system's encoding cannot carry.\n"
                          "No byte was sent."});
     QCOMPARE(pty_->Drain(), Bytes{});
-    QCOMPARE(ui_->TextBox()->text(), text);
-    QCOMPARE(Label3Text(), text);
+    QCOMPARE(Text(*form_->Edit1), text);
+    QCOMPARE(Text(*form_->Label3), text);
 }
 
 QTEST_MAIN(SendTest)

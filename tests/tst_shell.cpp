@@ -1,8 +1,7 @@
 // The entry point with the real main form: it runs until the form closes
 // and returns 0 without a word.
 #include "native.h"
-#include "support/modalboxes.h"
-#include "tform1.h"
+#include "support/qt/formonpty.h"
 #include "winmain.h"
 
 #include <QApplication>
@@ -23,7 +22,6 @@ private:
 
 void ShellTest::runsUntilTheFormCloses()
 {
-    ModalBoxes boxes;
     bool closedByTest = false;
     bool iconShown = false;
     QTimer closer;
@@ -35,10 +33,11 @@ void ShellTest::runsUntilTheFormCloses()
         }
     });
     closer.start(20);
-    QCOMPARE(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0);
+    int result = -1;
+    QCOMPARE(BoxTexts([&] { result = WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT); }), QStringList());
+    QCOMPARE(result, 0);
     QVERIFY(closedByTest);
     QVERIFY(iconShown);
-    QCOMPARE(boxes.Texts(), QStringList());
 }
 
 QTEST_MAIN(ShellTest)

@@ -1,6 +1,6 @@
 // The entry point when creating the main form fails with an exception that
 // is not an Exception: one box with an empty message, then 0.
-#include "support/modalboxes.h"
+#include "support/formprobe.h"
 #include "winmain.h"
 
 #include "platform/application.h"
@@ -21,10 +21,12 @@ private:
 
 void ShellFaultTest::foreignExceptionDuringCreation()
 {
-    ModalBoxes boxes;
-    QCOMPARE(WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT), 0);
-    QCOMPARE(boxes.Texts(), QStringList{QString()});
-    QCOMPARE(boxes.BoxesWithOtherButtons(), 0);
+    int result = -1;
+    const AnsweredBoxes boxes =
+        AnswerBoxes([&] { result = WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT); });
+    QCOMPARE(result, 0);
+    QVERIFY(boxes.texts == std::vector<std::string>{""});
+    QCOMPARE(boxes.withOtherButtons, 0);
     QVERIFY(Form1 == nullptr);
 }
 

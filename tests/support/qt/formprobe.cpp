@@ -1,9 +1,8 @@
 // The probe on the Qt backend: QTest's mouse and key events on the widgets,
-// and the message boxes found as the application's active modal widget.
+// and the boxes found among the application's visible windows.
 #include "support/formprobe.h"
 
 #include "native.h"
-#include "support/modalboxes.h"
 #include "support/ptypair.h"
 #include "support/qt/typing.h"
 
@@ -18,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -43,6 +43,15 @@ QLineEdit *LineEditOf(const TControl &box)
 Rect RectOf(const QRect &r)
 {
     return {r.x(), r.y(), r.width(), r.height()};
+}
+
+QMessageBox *ShownMessageBox()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *shown = qobject_cast<QMessageBox *>(widget); shown != nullptr && shown->isVisible())
+            return shown;
+    }
+    return nullptr;
 }
 
 // The box that is up: a message box, or a dialog of the program's own (a
@@ -207,17 +216,31 @@ void ClickButton(const TBitBtn &button)
     QTest::mouseClick(Widget(button), Qt::LeftButton);
 }
 
+// `handled` keeps a box from being counted twice should the timer fire again
+// before the box has gone.
 AnsweredBoxes AnswerBoxes(const std::function<void()> &action, const std::function<void()> &whileUp)
 {
-    const ModalBoxes boxes([&](const QMessageBox & /*box*/) {
+    AnsweredBoxes answered;
+    QPointer<QMessageBox> handled;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        QMessageBox *box = ShownMessageBox();
+        if (box == nullptr || box == handled)
+            return;
+        handled = box;
+        answered.texts.push_back(box->text().toStdString());
         if (whileUp)
             whileUp();
+        const QList<QAbstractButton *> buttons = box->buttons();
+        if (buttons.size() != 1)
+            ++answered.withOtherButtons;
+        if (!buttons.isEmpty())
+            buttons.front()->click();
+        else
+            box->reject();
     });
+    ticks.start(5);
     action();
-    AnsweredBoxes answered;
-    for (const QString &text : boxes.Texts())
-        answered.texts.push_back(text.toStdString());
-    answered.withOtherButtons = boxes.BoxesWithOtherButtons();
     return answered;
 }
 
