@@ -12,7 +12,9 @@
 
 namespace comsend {
 
-// The character set a font asks for; the backends map it to their fonts.
+// The character set a font asks for. Win32 hands it to the font mapper,
+// which weighs it when it picks a face; Qt picks a face for each character
+// and takes no such request, so there both ask for the same fonts.
 enum class TFontCharset { Default, Ansi };
 
 struct TFontDescription {
