@@ -44,24 +44,6 @@ void Keep(HANDLE port, const SendAccount &account)
         found->second.account = account;
 }
 
-// The work of one call, with the box it shows after a moment (described by
-// describe(const PortCall&), with Cancel where the call can be cancelled).
-template <class Call, class Describe>
-auto OnPortThread(Call call, Describe describe, bool cancellable = false)
-{
-    std::uint32_t error = 0;
-    PortWorker *worker = PortWorker::Get(error);
-    using Result = decltype(call(std::declval<PortCall &>()));
-    struct Outcome {
-        std::optional<Result> result;
-        std::uint32_t error; // why there is none: no thread, or the call was left to it
-    };
-    if (worker == nullptr)
-        return Outcome{std::nullopt, error};
-    auto result = worker->Run(call, std::move(describe), cancellable);
-    return Outcome{std::move(result), ERROR_SEND_CANCELLED};
-}
-
 // A box that says what the call does.
 auto Saying(std::string text)
 {
@@ -119,7 +101,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     }
     const std::string name = lpFileName;
     // The error value is the port thread's own, so it travels with the handle.
-    const auto outcome = OnPortThread(
+    const auto outcome = PortWorker::Run(
         [name](PortCall &) {
             const serial::Opened opened = serial::OpenPort(name.c_str());
             if (opened.error != 0)
@@ -141,7 +123,7 @@ BOOL SetCommState(HANDLE hFile, DCB *lpDCB)
     const auto settings = lpDCB != nullptr ? SettingsOf(*lpDCB) : std::nullopt;
     SendAccount account{.error = ERROR_INVALID_PARAMETER, .stage = PortStage::Settings};
     if (settings) {
-        const auto outcome = OnPortThread(
+        const auto outcome = PortWorker::Run(
             [port = PortOf(hFile), line = *settings](PortCall &) { return serial::SetLine(port, line); },
             Saying("Setting up " + NameOf(hFile) + "..."));
         account = outcome.result.value_or(SendAccount{.error = outcome.error, .stage = PortStage::Settings});
@@ -164,7 +146,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
     // The call may outlive this one (portworker.h), so it has its own copy.
     std::vector<char> bytes(first, first + nNumberOfBytesToWrite);
     const DWORD total = nNumberOfBytesToWrite;
-    const auto outcome = OnPortThread(
+    const auto outcome = PortWorker::Run(
         [port = PortOf(hFile), bytes = std::move(bytes)](PortCall &call) {
             const serial::WriteControl control{
                 .cancelled = &call.cancelled, .knownLeft = &call.done, .observer = {}};
@@ -190,8 +172,8 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDW
 BOOL CloseHandle(HANDLE hObject)
 {
     const auto outcome =
-        OnPortThread([port = PortOf(hObject)](PortCall &) { return serial::ClosePort(port); },
-                     Saying("Closing " + NameOf(hObject) + "..."));
+        PortWorker::Run([port = PortOf(hObject)](PortCall &) { return serial::ClosePort(port); },
+                        Saying("Closing " + NameOf(hObject) + "..."));
     {
         const std::lock_guard lock(heldMutex);
         held.erase(hObject);

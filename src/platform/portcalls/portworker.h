@@ -14,6 +14,7 @@
 
 #include "serial/waker.h"
 
+#include "platform/errorcodes.h"
 #include "platform/progress.h"
 
 #include <atomic>
@@ -39,30 +40,41 @@ struct PortCall {
     const serial::Waker *waker = nullptr;
 };
 
+// What a call on the port thread came to: its result, or why there is
+// none (no thread could be started, or the call was left to it).
+template <class Result> struct PortOutcome {
+    std::optional<Result> result;
+    std::uint32_t error;
+};
+
 class PortWorker {
 public:
-    // The worker, started on first use; null where no thread could be
-    // started, with the system's error value in `error`.
-    static PortWorker *Get(std::uint32_t &error);
-
-    // Runs call(PortCall&) on the worker and waits for it; describe(const
-    // PortCall&) gives the box's text. A cancellable call's box has Cancel.
-    // Empty once the call has been left to the thread.
+    // Runs call(PortCall&) on the worker, started on first use, and waits
+    // for it; describe(const PortCall&) gives the box's text. A cancellable
+    // call's box has Cancel.
     template <class Call, class Describe>
-    auto Run(Call call, Describe describe, bool cancellable = false)
-        -> std::optional<decltype(call(std::declval<PortCall &>()))>
+    static auto Run(Call call, Describe describe, bool cancellable = false)
+        -> PortOutcome<decltype(call(std::declval<PortCall &>()))>
     {
         using Result = decltype(call(std::declval<PortCall &>()));
+        std::uint32_t error = 0;
+        PortWorker *worker = Get(error);
+        if (worker == nullptr)
+            return {std::nullopt, error};
         auto result = std::make_shared<std::optional<Result>>();
-        const bool done = Wait([call, result](PortCall &shared) mutable { result->emplace(call(shared)); },
-                               std::move(describe), cancellable);
-        return done ? std::move(*result) : std::nullopt;
+        const bool done =
+            worker->Wait([call, result](PortCall &shared) mutable { result->emplace(call(shared)); },
+                         std::move(describe), cancellable);
+        return {done ? std::move(*result) : std::nullopt, serial::kSendCancelled};
     }
 
 private:
     struct Job;
 
     PortWorker() = default;
+    // The worker, started on first use; null where no thread could be
+    // started, with the system's error value in `error`.
+    static PortWorker *Get(std::uint32_t &error);
     bool Start(std::uint32_t &error);
     void Loop();
     bool Wait(std::function<void(PortCall &)> work, std::function<TProgress(const PortCall &)> describe,

@@ -86,6 +86,6 @@ struct WriteControl {
 };
 
 SendAccount LongWrite(PortIo &port, const TimeSource &time, std::span<const char> bytes,
-                      const WriteControl &control = {});
+                      const WriteControl &control);
 
 } // namespace comsend::serial

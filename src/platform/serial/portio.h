@@ -13,14 +13,13 @@
 
 #include "serial/linetime.h"
 
+#include "platform/errorcodes.h"
+
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 
 namespace comsend::serial {
-
-// errno on POSIX, GetLastError on Windows, or one of comsend's own
-// (platform/errorcodes.h); 0 for none.
-using ErrorCode = std::uint32_t;
 
 enum class Fault {
     None,
@@ -52,6 +51,14 @@ struct Queue {
 };
 
 using Clock = std::chrono::steady_clock;
+
+// A wait as the systems' calls take it: whole milliseconds, rounded up so
+// that a short wait is never none, and a minute at most.
+inline std::uint32_t Milliseconds(Clock::duration duration)
+{
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(duration).count();
+    return static_cast<std::uint32_t>(std::clamp<decltype(ms)>(ms, 0, 60'000));
+}
 
 // What a device keeps from its driver's counts.
 struct DeviceTraits {

@@ -4,30 +4,13 @@
 
 namespace comsend {
 
-namespace {
-
-const char *Column(const ReasonRow &row, PortStage stage)
-{
-    switch (stage) {
-    case PortStage::Opening:
-        return row.opening;
-    case PortStage::Settings:
-        return row.settings != nullptr ? row.settings : row.held;
-    case PortStage::Held:
-        break;
-    }
-    return row.held;
-}
-
-} // namespace
-
 const char *ReasonFor(std::uint32_t error, PortStage stage)
 {
     if (const char *reason = ReasonAtEveryValue(stage))
         return reason;
     for (const ReasonRow &row : Reasons()) {
         if (row.error == error)
-            return Column(row, stage);
+            return stage == PortStage::Opening ? row.opening : row.held;
     }
     return nullptr;
 }

@@ -3,9 +3,10 @@
 // lookup they share (reasons.cpp). Each layer has its own table of the error
 // values its calls fail with (posix/errortext_posix.cpp,
 // win32/errortext_win32.cpp): one value may mean another thing while the
-// port is being opened, while its line settings are applied or once it is
-// held, and anything not in the table is said in the system's own words,
-// unless the layer has a sentence for the stage.
+// port is being opened than once it is held (its line settings being
+// applied counts as held), and anything not in the table is said in the
+// system's own words, unless the layer has one sentence for every value at
+// the stage.
 #pragma once
 
 #include "platform/sendaccount.h"
@@ -38,9 +39,8 @@ inline constexpr const char *kTooManyFiles = "Too many files are open.";
 
 struct ReasonRow {
     std::uint32_t error;
-    const char *opening;            // while the port is being opened
-    const char *held;               // once it is held
-    const char *settings = nullptr; // while its line settings are applied; nullptr: as held
+    const char *opening; // while the port is being opened
+    const char *held;    // once it is held
 };
 
 // The layer's table.

@@ -7,7 +7,6 @@
 #include "platform/form.h"
 
 #include <string>
-#include <utility>
 
 namespace comsend {
 

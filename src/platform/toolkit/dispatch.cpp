@@ -10,6 +10,11 @@ namespace {
 
 int running = 0;
 
+bool HandlerRunning()
+{
+    return running > 0;
+}
+
 // A handler's run, ended however it ends: even where showing its error
 // throws, the next press is taken and the text boxes take typing again.
 class HandlerRun {
@@ -43,11 +48,6 @@ void DispatchClick(const TNotifyEvent &Handler, TObject *Sender, TForm &Form)
     } catch (...) {
         Application->HandleException(Sender);
     }
-}
-
-bool HandlerRunning()
-{
-    return running > 0;
 }
 
 bool CloseRequested(TForm &Form)

@@ -22,8 +22,6 @@ namespace comsend {
 // never overwrites, and never empties away, a change made while it ran.
 void DispatchClick(const TNotifyEvent &Handler, TObject *Sender, TForm &Form);
 
-bool HandlerRunning();
-
 // A close request for a form's window. Closing the main form ends the
 // program: the application terminates. While a handler runs the window
 // stays until it has finished (Terminate cancels what it waits for), so the

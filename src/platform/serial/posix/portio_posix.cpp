@@ -4,7 +4,6 @@
 #include "uniquefd.h"
 #include "waker_posix.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 
@@ -24,13 +23,6 @@ std::uint8_t DataBits(tcflag_t cflag)
     default:
         return 8;
     }
-}
-
-// Whole milliseconds, rounded up, so that a short wait is never none.
-int Milliseconds(Clock::duration duration)
-{
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(duration).count();
-    return static_cast<int>(std::clamp<decltype(ms)>(ms, 0, 60'000));
 }
 
 } // namespace
@@ -97,12 +89,12 @@ Queue PosixPortIo::Queued()
 void PosixPortIo::Wait(Clock::duration timeout, bool forRoom)
 {
     pollfd entries[] = {{fd_, static_cast<short>(forRoom ? POLLOUT : 0), 0}, {wakeFd_, POLLIN, 0}};
-    calls_.poll(entries, wakeFd_ >= 0 ? 2 : 1, Milliseconds(timeout));
+    calls_.poll(entries, wakeFd_ >= 0 ? 2 : 1, static_cast<int>(Milliseconds(timeout)));
 }
 
 void PosixPortIo::Pause(Clock::duration duration)
 {
-    RetryOnInterrupt([&] { return calls_.poll(nullptr, 0, Milliseconds(duration)); });
+    RetryOnInterrupt([&] { return calls_.poll(nullptr, 0, static_cast<int>(Milliseconds(duration))); });
 }
 
 Failure PosixPortIo::HoldOutput()

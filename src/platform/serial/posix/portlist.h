@@ -5,9 +5,17 @@
 #include "machine.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace comsend {
+
+// Where udev keeps a stable name for each USB serial adapter: a link that
+// follows the adapter to whichever node it has.
+inline constexpr std::string_view kById = "/dev/serial/by-id/";
+
+// The name in kById that leads to the node, or "" where none does.
+std::string StableName(const Machine &machine, const std::string &node);
 
 // Every device in /sys/class/tty with a device behind it (virtual consoles
 // and pseudo-terminals have none), and of the legacy UARTs (ttyS*) only

@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::string_view kTtys = "/sys/class/tty/";
 constexpr std::string_view kUsbDevices = "/sys/bus/usb/devices/";
-constexpr std::string_view kById = "/dev/serial/by-id/";
 
 // From a port's device up to its USB device: the port, its interface, the
 // device.
@@ -62,15 +61,6 @@ std::string UsbProduct(const Machine &machine, const std::string &name)
     return {};
 }
 
-std::string StableName(const Machine &machine, const std::string &node)
-{
-    for (const std::string &link : machine.Entries(kById)) {
-        if (machine.Resolved(std::string(kById) + link) == node)
-            return link;
-    }
-    return {};
-}
-
 bool HasTty(const Machine &machine, const std::string &interface)
 {
     const std::vector<std::string> entries = machine.Entries(std::string(kUsbDevices) + interface);
@@ -79,6 +69,15 @@ bool HasTty(const Machine &machine, const std::string &interface)
 }
 
 } // namespace
+
+std::string StableName(const Machine &machine, const std::string &node)
+{
+    for (const std::string &link : machine.Entries(kById)) {
+        if (machine.Resolved(std::string(kById) + link) == node)
+            return link;
+    }
+    return {};
+}
 
 std::vector<std::string> SerialPorts(const Machine &machine)
 {

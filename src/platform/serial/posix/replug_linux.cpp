@@ -3,6 +3,7 @@
 // open has gone once it no longer exists or is another file: udev removes
 // an unplugged adapter's node even while it is held.
 #include "porthints.h"
+#include "portlist.h"
 #include "portname.h"
 
 #include <sys/stat.h>
@@ -10,8 +11,6 @@
 namespace comsend {
 
 namespace {
-
-constexpr std::string_view kById = "/dev/serial/by-id/";
 
 std::uint64_t InodeOf(const Machine &machine, const std::string &path)
 {
@@ -27,12 +26,9 @@ AdapterNote NoteAdapter(const Machine &machine, std::string_view name)
     const std::string node = path ? machine.Resolved(*path) : std::string();
     if (node.empty())
         return {};
-    for (const std::string &link : machine.Entries(kById)) {
-        const std::string stable = std::string(kById) + link;
-        if (machine.Resolved(stable) == node)
-            return {stable, node, InodeOf(machine, node)};
-    }
-    return {};
+    const std::string link = StableName(machine, node);
+    return link.empty() ? AdapterNote{}
+                        : AdapterNote{std::string(kById) + link, node, InodeOf(machine, node)};
 }
 
 std::string AdapterBackAs(const Machine &machine, const AdapterNote &note)

@@ -3,6 +3,8 @@
 // the device namespace, and Windows opens them only as \\.\COMn.
 #pragma once
 
+#include "serial/comname.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,9 @@ namespace comsend {
 
 // "COMn" with n >= 10 (any letter case, no leading zero) gets the device
 // prefix; every other name, including one already prefixed, is unchanged.
-std::string DeviceName(std::string_view name);
+inline std::string DeviceName(std::string_view name)
+{
+    return ComNumberDigits(name).size() >= 2 ? R"(\\.\)" + std::string(name) : std::string(name);
+}
 
 } // namespace comsend

@@ -20,12 +20,12 @@ bool In(DWORD error, const auto &values)
     return std::find(values.begin(), values.end(), error) != values.end();
 }
 
-} // namespace
-
 bool MeansRemoved(DWORD error)
 {
     return In(error, kRemoved);
 }
+
+} // namespace
 
 bool MeansNoSuchCall(DWORD error)
 {

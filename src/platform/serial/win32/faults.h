@@ -22,7 +22,6 @@ namespace comsend::serial {
 // winerror.h does not name.
 inline constexpr DWORD kErrorNoSuchDevice = 433;
 
-bool MeansRemoved(DWORD error);
 bool MeansNoSuchCall(DWORD error);
 
 // The failure of a call on the port: a removal value, or one that the

@@ -4,22 +4,10 @@
 #include "kernelcalls.h"
 #include "waker_win32.h"
 
-#include "serial/longwrite.h"
-
 #include <algorithm>
 #include <chrono>
 
 namespace comsend::serial {
-
-namespace {
-
-DWORD Milliseconds(Clock::duration duration)
-{
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(duration).count();
-    return static_cast<DWORD>(std::clamp<decltype(ms)>(ms, 0, 60'000));
-}
-
-} // namespace
 
 Win32PortIo::Win32PortIo(HANDLE port, const Waker &waker) : port_(port), wakeEvent_(waker.Get().event) {}
 

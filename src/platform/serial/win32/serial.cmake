@@ -1,7 +1,6 @@
 # The serial layer on the Windows kernel's calls (included by
 # src/platform/CMakeLists.txt).
 target_sources(comsend_serial PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/devicename.cpp
     ${CMAKE_CURRENT_LIST_DIR}/devicename.h
     ${CMAKE_CURRENT_LIST_DIR}/dosdevices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/dosdevices.h

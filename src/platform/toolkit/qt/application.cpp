@@ -4,12 +4,10 @@
 // and the end of the program on a close request.
 #include "boxmodality.h"
 #include "closesignals.h"
-#include "formwindow.h"
 #include "native.h"
 #include "textcodec.h"
 #include "toolkit/backend.h"
 
-#include "platform/form.h"
 #include "posix/endingsignals.h"
 #include "posix/quickexit.h"
 #include "posix/startreserve.h"
@@ -126,8 +124,6 @@ TApplication::~TApplication()
 
 namespace {
 
-// Short of what a run takes, the program says so in one line and ends with
-// status 1 before there is any window.
 // Qt looks into XDG_RUNTIME_DIR while it starts; where the variable is
 // unset, as after su or in a bare session, it makes the folder
 // runtime-<user> in the temporary directory instead, and that stays behind
@@ -149,6 +145,8 @@ void ProvideRuntimeDirectory()
     qputenv("XDG_RUNTIME_DIR", path);
 }
 
+// Short of what a run takes, the program says so in one line and ends with
+// status 1 before there is any window.
 [[noreturn]] void CannotStart(const std::string &why)
 {
     std::fprintf(stderr, "comsend: %s\n", why.c_str());

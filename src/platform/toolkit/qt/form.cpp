@@ -3,7 +3,6 @@
 #include "formwindow.h"
 #include "glyphs.h"
 #include "native.h"
-#include "textcodec.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -10,8 +10,6 @@
 #include "textcodec.h"
 #include "toolkit/backend.h"
 
-#include "platform/form.h"
-
 #include <commctrl.h>
 
 #include <utility>

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 
 namespace comsend {
 

@@ -13,7 +13,6 @@
 
 #include "platform/errorcodes.h"
 
-inline constexpr DWORD ERROR_NOT_SERIAL_PORT = comsend::serial::kNotSerialPort;
 inline constexpr DWORD ERROR_SEND_CANCELLED = comsend::serial::kSendCancelled;
 inline constexpr DWORD ERROR_SEND_STALLED = comsend::serial::kSendStalled;
 
