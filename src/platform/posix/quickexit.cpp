@@ -38,10 +38,9 @@ void ReleaseBeforeEnd() noexcept
 
 } // namespace
 
-bool HoldPort(int Fd) noexcept
+void HoldPort(int Fd) noexcept
 {
-    int none = -1;
-    return heldPort.compare_exchange_strong(none, Fd);
+    heldPort.store(Fd);
 }
 
 void LetGoOfPort(int Fd) noexcept

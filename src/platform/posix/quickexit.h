@@ -10,16 +10,16 @@
 // but a pseudo-terminal keeps it for as long as its far end stays open,
 // which would lock everyone else out of it after we are gone; and a process
 // that dies of a fatal signal keeps its descriptors until its core dump is
-// written, which may take a while. Then the one hook runs (the toolkit's
-// run-time folder). Both are kept in lock-free storage that no destructor
+// written, which may take a while. Then the run-time folder made for the
+// toolkit, if any, is removed. Both are kept in storage that no destructor
 // touches, so that they hold until the last instruction of the process.
 #pragma once
 
 namespace comsend {
 
 // The descriptor of the port the program holds, for the release; one port
-// at most. False when another is held already.
-bool HoldPort(int Fd) noexcept;
+// at most, so the serial layer lets go of one before it holds the next.
+void HoldPort(int Fd) noexcept;
 void LetGoOfPort(int Fd) noexcept;
 // The held port's descriptor, or -1.
 int HeldPort() noexcept;
@@ -31,9 +31,9 @@ bool RemoveAtEnd(const char *Folder) noexcept;
 // Releases the port, removes the folder and ends the process with the status.
 [[noreturn]] void QuickExit(int Status) noexcept;
 
-// Releases the port, removes the folder and ends the process by the signal, with
-// its default action: a fatal signal still leaves its core dump, and the
-// parent sees the process killed by it.
+// Releases the port, removes the folder and ends the process by the
+// signal, with its default action: a fatal signal still leaves its core
+// dump, and the parent sees the process killed by it.
 [[noreturn]] void DieOfSignal(int Signal) noexcept;
 
 } // namespace comsend

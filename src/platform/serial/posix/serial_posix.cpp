@@ -118,8 +118,7 @@ ErrorCode TakeExclusiveUse(int fd)
     if (RetryOnInterrupt([fd] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0)
         return errno == EWOULDBLOCK ? EBUSY : ErrnoValue();
     LetGoOfHeldPort();
-    if (!HoldPort(fd))
-        return EMFILE;
+    HoldPort(fd);
     if (::ioctl(fd, TIOCEXCL) == 0)
         return 0;
     const ErrorCode error = ErrnoValue();

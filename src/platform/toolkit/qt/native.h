@@ -1,7 +1,7 @@
 // What stands behind the toolkit's objects in the Qt backend (backend.h):
 // a FormWindow for each form, with a widget for each control, and the
-// QApplication for the application. The backend's own sources and the Qt tests include this; the
-// form code never does.
+// QApplication for the application. The backend's own sources and the Qt
+// tests include this; the form code never does.
 #pragma once
 
 #include "platform/application.h"
